@@ -1,0 +1,12 @@
+#include "axisticker.h"
+
+AxisTicker::AxisTicker(double step, int subTicks) : subTicks(subTicks)
+{
+    setTickStep(step);
+    setScaleStrategy(ssNone);
+}
+
+int AxisTicker::getSubTickCount(double)
+{
+    return subTicks;
+}

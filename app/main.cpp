@@ -1,0 +1,14 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    Q_INIT_RESOURCE(resources);
+    QApplication application(argc, argv);
+    MainWindow window;
+    window.setAutoFillBackground(true);
+    window.setPalette(MainWindow::lecturePalette());
+    window.showFullScreen();
+    return application.exec();
+}

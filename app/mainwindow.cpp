@@ -1,0 +1,209 @@
+#include "mainwindow.h"
+
+#include "axisticker.h"
+#include "modecontroller.h"
+#include "submode.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), form(std::make_unique<Ui::MainWindow>())
+{
+    form->setupUi(this);
+    // Narrowing the ranges emits valueChanged; with no controller yet the
+    // slots ignore it.
+    setupSpinBoxes();
+    setupPlots();
+
+    form->stackedWidget->setCurrentIndex(0);
+    form->stackedWidget_3->setCurrentIndex(0);
+    form->label_28->hide();
+}
+
+MainWindow::~MainWindow() = default;
+
+QPalette MainWindow::lecturePalette()
+{
+    QPalette palette;
+    palette.setBrush(QPalette::All, QPalette::Window,
+                     QBrush(QColor(204, 204, 255, 255), Qt::SolidPattern));
+    return palette;
+}
+
+void MainWindow::setupSpinBoxes()
+{
+    form->doubleSpinBox_2->setDecimals(2);
+    form->doubleSpinBox_2->setMinimum(0.01);
+    form->doubleSpinBox_2->setMaximum(3);
+    form->doubleSpinBox_2->setSingleStep(0.01);
+
+    form->doubleSpinBox->setMinimum(0);
+    form->doubleSpinBox->setMaximum(5);
+    form->doubleSpinBox->setDecimals(1);
+    form->doubleSpinBox->setSingleStep(0.1);
+
+    form->spinBox_2->setMinimum(1);
+    form->spinBox_2->setMaximum(3);
+
+    form->spinBox_3->setMinimum(1);
+
+    form->doubleSpinBox_3->setMinimum(0);
+    form->doubleSpinBox_3->setMaximum(5);
+    form->doubleSpinBox_3->setDecimals(1);
+    form->doubleSpinBox_3->setSingleStep(0.1);
+
+    form->doubleSpinBox_4->setMinimum(0);
+    form->doubleSpinBox_4->setMaximum(1);
+    form->doubleSpinBox_4->setDecimals(1);
+    form->doubleSpinBox_4->setSingleStep(0.1);
+
+    form->spinBox->setMaximum(50);
+    form->spinBox->setMinimum(1);
+
+    form->doubleSpinBox_10->setDecimals(2);
+    form->doubleSpinBox_10->setMinimum(0.01);
+    form->doubleSpinBox_10->setMaximum(0.1);
+    form->doubleSpinBox_10->setSingleStep(0.01);
+
+    form->doubleSpinBox_9->setMinimum(0);
+    form->doubleSpinBox_9->setMaximum(5);
+    form->doubleSpinBox_9->setSingleStep(0.1);
+    form->doubleSpinBox_9->setDecimals(1);
+}
+
+void MainWindow::setupPlots()
+{
+    QCustomPlot *const spectrum = form->widget;
+    QCustomPlot *const signal = form->widget_2;
+
+    // Fixed steps; the x axes carry four sub-ticks between ticks, the y axes
+    // keep the library's choice.
+    spectrum->xAxis->setRange(0, 5);
+    spectrum->xAxis->setTicker(QSharedPointer<AxisTicker>::create(1, 4));
+    signal->xAxis->setRange(-10, 10.1);
+    signal->xAxis->setTicker(QSharedPointer<AxisTicker>::create(2.5, 4));
+    for (auto [axis, step] : {std::pair(spectrum->yAxis, 0.25), std::pair(signal->yAxis, 0.5)}) {
+        QSharedPointer<QCPAxisTickerFixed> ticker(new QCPAxisTickerFixed);
+        ticker->setTickStep(step);
+        ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+        axis->setTicker(ticker);
+    }
+    spectrum->yAxis->setRange(0, 1.1);
+    signal->yAxis->setRange(-1.1, 1.2);
+
+    QPen gridPen(QBrush(Qt::SolidPattern), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    gridPen.setStyle(Qt::DotLine);
+    gridPen.setColor(QColor(127, 127, 127, 255));
+    for (QCPAxis *axis : {spectrum->xAxis, spectrum->yAxis, signal->xAxis, signal->yAxis})
+        axis->grid()->setPen(gridPen);
+
+    const QFont axisFont(QStringLiteral("Sans Serif"), 15);
+    spectrum->xAxis->setLabel(QStringLiteral("Частота, Гц"));
+    signal->xAxis->setLabel(QStringLiteral("Время, c"));
+    const QList<QCPAxis *> axes{spectrum->xAxis, signal->xAxis, spectrum->yAxis, signal->yAxis};
+    for (QCPAxis *axis : axes)
+        axis->setLabelFont(axisFont);
+    for (QCPAxis *axis : axes)
+        axis->setTickLabelFont(axisFont);
+    spectrum->legend->setFont(axisFont);
+
+    for (QCPAxis *axis : {spectrum->xAxis, signal->xAxis}) {
+        axis->setSubTickLength(5, 0);
+        axis->setTickLength(10, 0);
+    }
+}
+
+void MainWindow::forward(int index, double value)
+{
+    if (!controller)
+        return;
+    if (Submode *const submode = controller->currentSubmode())
+        submode->setParameter(index, value);
+}
+
+void MainWindow::on_pushButton_2_clicked()
+{
+    controller = std::make_unique<ModeController>(ModeController::DiscreteSpectrum, form.get());
+}
+
+void MainWindow::on_pushButton_3_clicked()
+{
+    controller = std::make_unique<ModeController>(ModeController::ContinuousSpectrum, form.get());
+}
+
+void MainWindow::on_comboBox_activated(int index)
+{
+    if (controller)
+        controller->select(index);
+}
+
+void MainWindow::on_pushButton_clicked()
+{
+    controller.reset();
+}
+
+void MainWindow::on_pushButton_4_clicked()
+{
+    QCoreApplication::quit();
+}
+
+void MainWindow::on_doubleSpinBox_valueChanged(double value)
+{
+    forward(0, value);
+}
+
+void MainWindow::on_doubleSpinBox_2_valueChanged(double value)
+{
+    forward(1, value);
+}
+
+void MainWindow::on_spinBox_valueChanged(int value)
+{
+    forward(0, value);
+}
+
+void MainWindow::on_doubleSpinBox_9_valueChanged(double value)
+{
+    forward(1, value);
+}
+
+void MainWindow::on_doubleSpinBox_10_valueChanged(double value)
+{
+    forward(2, value);
+}
+
+void MainWindow::on_spinBox_2_valueChanged(int value)
+{
+    forward(0, value);
+}
+
+void MainWindow::on_spinBox_3_valueChanged(int value)
+{
+    forward(1, value);
+}
+
+void MainWindow::on_doubleSpinBox_3_valueChanged(double value)
+{
+    forward(2, value);
+}
+
+void MainWindow::on_doubleSpinBox_4_valueChanged(double value)
+{
+    forward(3, value);
+}
+
+void MainWindow::on_pushButton_5_clicked()
+{
+    forward(0, 0.0);
+}
+
+void MainWindow::on_pushButton_6_clicked()
+{
+    form->stackedWidget_3->setCurrentIndex(1);
+}
+
+void MainWindow::on_pushButton_7_clicked()
+{
+    form->stackedWidget_3->setCurrentIndex(0);
+}

@@ -1,0 +1,59 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QMainWindow>
+#include <memory>
+
+class ModeController;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one window: the menu page, the authors page and the work page with the
+// spectrum plot above the signal plot.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The light lavender background of the lecture screens.
+    static QPalette lecturePalette();
+
+    ModeController *modeController() const { return controller.get(); }
+
+private slots:
+    void on_pushButton_2_clicked();
+    void on_pushButton_3_clicked();
+    void on_comboBox_activated(int index);
+    void on_pushButton_clicked();
+    void on_pushButton_4_clicked();
+    void on_doubleSpinBox_valueChanged(double value);
+    void on_doubleSpinBox_2_valueChanged(double value);
+    void on_spinBox_valueChanged(int value);
+    void on_doubleSpinBox_9_valueChanged(double value);
+    void on_doubleSpinBox_10_valueChanged(double value);
+    void on_spinBox_2_valueChanged(int value);
+    void on_spinBox_3_valueChanged(int value);
+    void on_doubleSpinBox_3_valueChanged(double value);
+    void on_doubleSpinBox_4_valueChanged(double value);
+    void on_pushButton_5_clicked();
+    void on_pushButton_6_clicked();
+    void on_pushButton_7_clicked();
+
+private:
+    void setupSpinBoxes();
+    void setupPlots();
+    // Hands a control's value to the current submode, if there is one.
+    void forward(int index, double value);
+
+    std::unique_ptr<Ui::MainWindow> form;
+    // Declared after the form so that it goes first: its submode still
+    // touches the plots and controls while it is destroyed.
+    std::unique_ptr<ModeController> controller;
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,68 @@
+#include "modecontroller.h"
+
+#include "continuous.h"
+#include "ui_mainwindow.h"
+
+ModeController::ModeController(int spectrumKind, Ui::MainWindow *form)
+    : spectrumKind(spectrumKind), comboBox(form->comboBox), kindLabel(form->label_7), form(form)
+{
+    form->stackedWidget->setCurrentIndex(1);
+
+    QStringList entries;
+    if (spectrumKind == DiscreteSpectrum) {
+        kindLabel->setText(QStringLiteral("Дискретный спектр"));
+        entries << QStringLiteral("Отдельные гармоники") << QStringLiteral("Волновой пакет");
+    } else {
+        kindLabel->setText(QStringLiteral("Непрерывный спектр"));
+        entries << QStringLiteral("Гауссов") << QStringLiteral("Прямоугольный")
+                << QStringLiteral("Лоренцовский") << QStringLiteral("Произвольный");
+    }
+    for (const QString &entry : entries)
+        comboBox->insertItem(comboBox->count(), entry);
+
+    // Filling the box emits no activated(), so the first submode is made here.
+    select(0);
+}
+
+ModeController::~ModeController()
+{
+    form->stackedWidget->setCurrentIndex(0);
+    while (comboBox->count() > 0)
+        comboBox->removeItem(0);
+    current.reset();
+}
+
+void ModeController::select(int index)
+{
+    // The pointer is null while the old submode goes and the new one is built,
+    // so the value changes made by its constructor are forwarded nowhere.
+    current.reset();
+
+    // Pages of the parameter panel.
+    enum { HarmonicsPage = 0, PacketPage = 1, LinePage = 2, DrawingPage = 3 };
+    int page = -1;
+    if (spectrumKind == DiscreteSpectrum) {
+        switch (index) {
+        default:
+            break;
+        }
+    } else {
+        switch (index) {
+        case 0:
+        case 1:
+        case 2: {
+            static const int lineKinds[] = {Submode::Gaussian, Submode::Rectangular,
+                                            Submode::Lorentzian};
+            current.reset(new Continuous(lineKinds[index], form->doubleSpinBox,
+                                         form->doubleSpinBox_2, form->widget, form->widget_2,
+                                         form->label_9, form->label_2));
+            page = LinePage;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (page >= 0)
+        form->stackedWidget_2->setCurrentIndex(page);
+}

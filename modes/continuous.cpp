@@ -1,0 +1,160 @@
+#include "continuous.h"
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <qcustomplot.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double Pi = 3.141592653589793;
+constexpr double TwoPi = 6.283185307179586;
+constexpr double InverseE = 0.36787944117144233;
+constexpr int FrequencySamples = 501;
+constexpr int TimeSamples = 1001;
+
+} // namespace
+
+Continuous::Continuous(int kind, QDoubleSpinBox *centreBox, QDoubleSpinBox *widthBox,
+                       QCustomPlot *spectrumPlot, QCustomPlot *signalPlot, QLabel *titleLabel,
+                       QLabel *widthCaption)
+    : Submode(kind, spectrumPlot, signalPlot, titleLabel), centreBox(centreBox), widthBox(widthBox),
+      widthCaption(widthCaption)
+{
+    centreBox->setValue(3.0);
+    ready = true;
+    // The controller forwards nothing while we are being built, so these
+    // settings draw nothing until the redraw below.
+    switch (kind) {
+    case Gaussian:
+        widthCaption->setText(QStringLiteral("Ширина по уровню e<sup>-1</sup>"));
+        titleLabel->setText(QStringLiteral("Гауссов спектр"));
+        widthBox->setValue(0.6);
+        break;
+    case Rectangular:
+        widthCaption->setText(QStringLiteral("Ширина"));
+        titleLabel->setText(QStringLiteral("Прямоугольный спектр"));
+        widthBox->setValue(0.4);
+        break;
+    case Lorentzian:
+        widthCaption->setText(QStringLiteral("Ширина по уровню e<sup>-1</sup>"));
+        titleLabel->setText(QStringLiteral("Лоренцовский спектр"));
+        widthBox->setValue(0.3);
+        break;
+    default:
+        break;
+    }
+    redraw();
+}
+
+double Continuous::lineParameter(double w) const
+{
+    switch (kind) {
+    case Gaussian:
+        return w / (2 * std::sqrt(2.0));
+    case Lorentzian:
+        // With sqrt(e - 1) the density falls to 1/e at f0 +- w/2.
+        return w / (std::sqrt(1.718281828459045) * 2.0);
+    default:
+        return w;
+    }
+}
+
+double Continuous::spectrumAt(double f0, double p, double f) const
+{
+    switch (kind) {
+    case Gaussian:
+        return std::exp((f - f0) * (f - f0) / (p * (-2.0) * p));
+    case Rectangular:
+        // Both edges inclusive; the exact form of the bounds decides the edge samples.
+        return (f <= 0.5 * p + f0 && f >= f0 - 0.5 * p) ? 1.0 : 0.0;
+    case Lorentzian:
+        return 1.0 / ((f - f0) * (f - f0) / p / p + 1.0);
+    default:
+        return 0.0;
+    }
+}
+
+void Continuous::setParameter(int index, double value)
+{
+    if (index == 0)
+        setControl(centreBox, value);
+    else if (index == 1)
+        setControl(widthBox, value);
+    redraw();
+}
+
+void Continuous::redraw()
+{
+    if (!ready)
+        return;
+
+    const double f0 = centreBox->value();
+    const double p = lineParameter(widthBox->value());
+    spectrumKeys.resize(FrequencySamples);
+    spectrumValues.resize(FrequencySamples);
+    for (int i = 0; i < FrequencySamples; ++i) {
+        spectrumKeys[i] = i * 0.01;
+        spectrumValues[i] = spectrumAt(f0, p, spectrumKeys[i]);
+    }
+
+    spectrumPlot->clearGraphs();
+    QCPGraph *line = spectrumPlot->addGraph();
+    line->setData(spectrumKeys, spectrumValues);
+    line->setPen(spectrumPen);
+    if (kind == Rectangular)
+        line->setLineStyle(QCPGraph::lsStepRight);
+
+    if (kind == Gaussian || kind == Lorentzian) {
+        // The level at which the width is measured.
+        const QVector<double> levelKeys{0, 1, 2, 3, 4, 5};
+        const QVector<double> levelValues(levelKeys.size(), InverseE);
+        QPen levelPen(Qt::red, 2);
+        levelPen.setStyle(Qt::DashLine);
+        levelPen.setColor(QColor(255, 0, 0, 158));
+        QCPGraph *level = spectrumPlot->addGraph();
+        level->setData(levelKeys, levelValues);
+        level->setPen(levelPen);
+    }
+    spectrumPlot->replot();
+
+    signalPlot->clearGraphs();
+    buildSignal();
+    signalPlot->replot();
+}
+
+void Continuous::buildSignal()
+{
+    QVector<double> t(TimeSamples, 0.0);
+    QVector<double> y(TimeSamples, 0.0);
+    const double dt = 20.0 / (TimeSamples - 1);
+    const double f0 = centreBox->value();
+    const double w = widthBox->value();
+    const double p = lineParameter(w);
+    const int middle = TimeSamples / 2;
+
+    for (int i = 0; i < TimeSamples; ++i) {
+        t[i] = i * dt - 10.0;
+        const double carrier = std::cos(t[i] * (f0 * TwoPi));
+        switch (kind) {
+        case Gaussian:
+            y[i] = std::exp(p * p * t[i] * t[i] * (-2.0) * Pi * Pi) * carrier;
+            break;
+        case Rectangular:
+            // The sinc's removable zero sits at the middle sample; find it by index.
+            y[i] = (i == middle) ? 1.0 * carrier
+                                 : std::sin((w * Pi) * t[i]) / (t[i] * (w * Pi)) * carrier;
+            break;
+        case Lorentzian:
+            y[i] = t[i] >= 0.0 ? std::exp(std::fabs(t[i]) * (p * (-TwoPi))) * carrier : 0.0;
+            break;
+        default:
+            break;
+        }
+    }
+
+    QCPGraph *graph = signalPlot->addGraph();
+    graph->setData(t, y);
+    graph->setPen(signalPen);
+}

@@ -1,0 +1,32 @@
+#include "submode.h"
+
+#include <QDoubleSpinBox>
+#include <QSpinBox>
+
+namespace {
+
+QPen curvePen(Qt::GlobalColor colour)
+{
+    return QPen(QBrush(colour, Qt::SolidPattern), 3, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+} // namespace
+
+Submode::Submode(int kind, QCustomPlot *spectrumPlot, QCustomPlot *signalPlot, QLabel *titleLabel)
+    : kind(kind), spectrumPlot(spectrumPlot), signalPlot(signalPlot),
+      spectrumPen(curvePen(Qt::blue)), signalPen(curvePen(Qt::red)), titleLabel(titleLabel)
+{}
+
+Submode::~Submode() = default;
+
+void Submode::setControl(QDoubleSpinBox *box, double value)
+{
+    if (box->value() != value)
+        box->setValue(value);
+}
+
+void Submode::setControl(QSpinBox *box, int value)
+{
+    if (box->value() != value)
+        box->setValue(value);
+}

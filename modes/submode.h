@@ -1,0 +1,62 @@
+#ifndef SUBMODE_H
+#define SUBMODE_H
+
+#include <QPen>
+#include <QVector>
+
+class QCustomPlot;
+class QDoubleSpinBox;
+class QLabel;
+class QSpinBox;
+
+// One spectrum submode on the two plots of the work page. The controller keeps
+// exactly one, feeds it the values of the page's controls through
+// setParameter() and deletes it through this base.
+class Submode
+{
+public:
+    // Submode numbers; they are not in combo box order.
+    enum Kind {
+        WavePacket = 0,
+        SeparateHarmonics = 1,
+        Gaussian = 2,
+        Rectangular = 3,
+        Drawn = 4,
+        Lorentzian = 5
+    };
+
+    Submode(int kind, QCustomPlot *spectrumPlot, QCustomPlot *signalPlot, QLabel *titleLabel);
+    virtual ~Submode();
+
+    // Recomputes the spectrum and the signal and replots both plots.
+    virtual void redraw() = 0;
+    // The parameter channel: index as the page's controls number them.
+    virtual void setParameter(int index, double value) = 0;
+
+    int submodeKind() const { return kind; }
+
+protected:
+    // Puts a value into one of the page's controls. A control that already
+    // holds it is left alone: rewriting it would reformat the text under the
+    // lecturer's cursor while a number is being typed ("1" turning into
+    // "1.00" before the ".5" arrives).
+    static void setControl(QDoubleSpinBox *box, double value);
+    static void setControl(QSpinBox *box, int value);
+
+    const int kind;
+    bool ready = false;
+    QCustomPlot *const spectrumPlot;
+    QCustomPlot *const signalPlot;
+    QVector<double> spectrumKeys;
+    QVector<double> spectrumValues;
+    QVector<double> timeSamples;
+    QVector<double> signalSamples;
+    QPen spectrumPen;
+    QPen signalPen;
+    QLabel *const titleLabel;
+
+private:
+    Q_DISABLE_COPY(Submode)
+};
+
+#endif // SUBMODE_H

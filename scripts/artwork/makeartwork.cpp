@@ -1,0 +1,205 @@
+// Draws the menu emblems and the neutral author avatars used by Quarnel.
+// Everything is computed from fixed formulas, so repeated runs give identical files.
+#include <QColor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const double Pi = 3.14159265358979323846;
+
+QImage blank(int w, int h, const QColor &fill = Qt::transparent)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(fill);
+    return img;
+}
+
+void smooth(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+}
+
+// Spectrum emblem: line heights follow |sinc|, the spectrum of a rectangular pulse,
+// which is the first example shown in the lectures.
+QImage spectrumEmblem()
+{
+    const int s = 500;
+    QImage img = blank(s, s);
+    QPainter p(&img);
+    smooth(p);
+
+    const QPointF c(s / 2.0, s / 2.0);
+    QRadialGradient bg(c.x() - 60, c.y() - 80, s * 0.6);
+    bg.setColorAt(0, QColor(255, 255, 255));
+    bg.setColorAt(1, QColor(222, 230, 250));
+    p.setPen(QPen(QColor(30, 70, 170), 14));
+    p.setBrush(bg);
+    p.drawEllipse(c, s / 2.0 - 12, s / 2.0 - 12);
+    p.setPen(QPen(QColor(120, 150, 220), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(c, s / 2.0 - 32, s / 2.0 - 32);
+
+    const double base = 350, left = 110, right = 390, top = 125;
+    p.setPen(QPen(QColor(40, 40, 70), 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(left - 25, base), QPointF(right + 25, base));
+
+    // Symmetric two-sided spectrum keeps the emblem balanced inside the round badge.
+    const int half = 4;
+    const QColor blue(25, 80, 200);
+    for (int k = -half; k <= half; ++k) {
+        const double x = c.x() + (right - left) / 2.0 * k / half;
+        const double u = std::abs(k) * 0.3;
+        const double a = k == 0 ? 1.0 : std::fabs(std::sin(Pi * u) / (Pi * u));
+        const double y = base - (base - top) * (0.1 + 0.9 * a);
+        p.setPen(QPen(blue, 8, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(x, base), QPointF(x, y));
+        p.setPen(QPen(QColor(15, 50, 140), 4));
+        p.setBrush(QColor(90, 150, 245));
+        p.drawEllipse(QPointF(x, y), 15, 15);
+    }
+    return img;
+}
+
+// Wave emblem: an exponentially damped sine, the time-domain counterpart of a spectral line.
+QImage waveEmblem()
+{
+    const int w = 150, h = 122;
+    QImage img = blank(w, h);
+    QPainter p(&img);
+    smooth(p);
+
+    const QRectF box(3, 3, w - 6, h - 6);
+    QLinearGradient bg(box.topLeft(), box.bottomLeft());
+    bg.setColorAt(0, QColor(255, 255, 255));
+    bg.setColorAt(1, QColor(252, 228, 228));
+    p.setPen(QPen(QColor(170, 30, 40), 4));
+    p.setBrush(bg);
+    p.drawRoundedRect(box, 20, 20);
+
+    const double mid = h / 2.0, x0 = 18, x1 = w - 18, amp = 40;
+    p.setPen(QPen(QColor(90, 60, 60), 1.5));
+    p.drawLine(QPointF(x0, mid), QPointF(x1, mid));
+
+    QPainterPath wave;
+    const int steps = 400;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = double(i) / steps;
+        const double y = mid - amp * std::exp(-3.0 * t) * std::sin(2 * Pi * 4.5 * t);
+        const QPointF pt(x0 + (x1 - x0) * t, y);
+        if (i == 0)
+            wave.moveTo(pt);
+        else
+            wave.lineTo(pt);
+    }
+    p.setPen(QPen(QColor(210, 35, 45), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(wave);
+    return img;
+}
+
+struct AvatarStyle
+{
+    QColor bgTop, bgBottom, figure, outline;
+    bool roundFrame;
+};
+
+// Avatars are opaque so the JPEG copy matches the PNG; all sizes scale from the shorter side.
+QImage avatar(int w, int h, const AvatarStyle &st)
+{
+    QImage img = blank(w, h, st.bgBottom);
+    QPainter p(&img);
+    smooth(p);
+
+    QLinearGradient bg(0, 0, 0, h);
+    bg.setColorAt(0, st.bgTop);
+    bg.setColorAt(1, st.bgBottom);
+    p.fillRect(img.rect(), bg);
+
+    const double u = std::min(w, h);
+    const double cx = w / 2.0;
+    QPainterPath clip;
+    if (st.roundFrame) {
+        const double r = u * 0.46;
+        clip.addEllipse(QPointF(cx, h / 2.0), r, r);
+        p.setPen(Qt::NoPen);
+        p.setBrush(st.bgTop.lighter(112));
+        p.drawPath(clip);
+    } else {
+        clip.addRect(img.rect());
+    }
+    p.setClipPath(clip);
+
+    const double headR = u * 0.2;
+    const double headY = h * 0.40;
+    const double shoulderTop = headY + headR * 1.15;
+    QPainterPath body;
+    body.moveTo(cx - u * 0.44, h + 2);
+    body.cubicTo(cx - u * 0.44, shoulderTop + u * 0.05, cx - u * 0.3, shoulderTop, cx, shoulderTop);
+    body.cubicTo(cx + u * 0.3, shoulderTop, cx + u * 0.44, shoulderTop + u * 0.05, cx + u * 0.44,
+                 h + 2);
+    body.closeSubpath();
+
+    p.setPen(QPen(st.outline, std::max(2.0, u * 0.012)));
+    p.setBrush(st.figure);
+    p.drawPath(body);
+    p.drawEllipse(QPointF(cx, headY), headR * 0.92, headR);
+
+    p.setClipping(false);
+    if (st.roundFrame) {
+        p.setPen(QPen(st.outline, u * 0.015));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(clip);
+    }
+    return img;
+}
+
+bool save(const QImage &img, const QDir &dir, const QString &name, const char *format)
+{
+    const QString path = dir.filePath(name);
+    // Top JPEG quality keeps the copy close to the PNG; for PNG, Qt maps 100 to "no compression",
+    // so the default is used there instead.
+    const int quality = qstrcmp(format, "JPG") == 0 ? 100 : -1;
+    if (img.save(path, format, quality))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        return 2;
+    }
+    QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!dir.mkpath(".")) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    const AvatarStyle first{QColor(176, 188, 204), QColor(132, 146, 166), QColor(228, 232, 238),
+                            QColor(92, 104, 124), false};
+    const AvatarStyle second{QColor(196, 186, 164), QColor(150, 138, 116), QColor(236, 230, 218),
+                             QColor(104, 94, 78), true};
+    const QImage author1 = avatar(186, 217, first);
+
+    bool ok = save(spectrumEmblem(), dir, "ulvar.png", "PNG");
+    ok = save(waveEmblem(), dir, "mendo.png", "PNG") && ok;
+    ok = save(author1, dir, "rot22.png", "PNG") && ok;
+    ok = save(author1.convertToFormat(QImage::Format_RGB32), dir, "rot22.jpg", "JPG") && ok;
+    ok = save(avatar(518, 488, second), dir, "rot47.png", "PNG") && ok;
+    return ok ? 0 : 1;
+}
