@@ -4,7 +4,6 @@
 
 int main(int argc, char *argv[])
 {
-    Q_INIT_RESOURCE(resources);
     QApplication application(argc, argv);
     MainWindow window;
     window.setAutoFillBackground(true);

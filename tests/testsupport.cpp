@@ -10,11 +10,6 @@
 #include <QTest>
 #include <qcustomplot.h>
 
-static void registerResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
-
 namespace TestSupport {
 
 // The offscreen platform warns on every full-screen style resize; that noise
@@ -31,7 +26,6 @@ static void dropPlatformNoise(QtMsgType type, const QMessageLogContext &context,
 
 std::unique_ptr<MainWindow> makeWindow()
 {
-    registerResources();
     static const bool filtered = [] {
         previousHandler = qInstallMessageHandler(dropPlatformNoise);
         return true;
