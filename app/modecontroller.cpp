@@ -1,6 +1,7 @@
 #include "modecontroller.h"
 
 #include "continuous.h"
+#include "drawing.h"
 #include "ui_mainwindow.h"
 
 ModeController::ModeController(int spectrumKind, Ui::MainWindow *form)
@@ -59,6 +60,11 @@ void ModeController::select(int index)
             page = LinePage;
             break;
         }
+        case 3:
+            current.reset(new Drawing(Submode::Drawn, form->widget, form->widget_2,
+                                      form->pushButton_5, form->label_9, form->label_28));
+            page = DrawingPage;
+            break;
         default:
             break;
         }
