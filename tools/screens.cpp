@@ -1,28 +1,28 @@
 // Renders every screen of the window at 1920x1080 into PNG files, so that a
 // person can look at what a lecture hall will see. Usage: quarnel_screens DIR
 #include "mainwindow.h"
-#include "testsupport.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
-#include <QTest>
-
-using namespace TestSupport;
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screens"));
     QDir().mkpath(out.path());
-    auto window = makeWindow();
+    MainWindow window;
+    window.setAutoFillBackground(true);
+    window.setPalette(MainWindow::lecturePalette());
+    window.resize(1920, 1080);
+    window.show();
     const auto shoot = [&](const QString &name) {
         QCoreApplication::processEvents();
-        window->grab().save(out.filePath(name + QStringLiteral(".png")));
+        window.grab().save(out.filePath(name + QStringLiteral(".png")));
     };
     const auto click = [&](const char *name) {
-        QTest::mouseClick(find<QPushButton>(window.get(), name), Qt::LeftButton);
+        window.findChild<QPushButton *>(QLatin1String(name))->click();
     };
 
     shoot(QStringLiteral("01-menu"));
@@ -33,9 +33,10 @@ int main(int argc, char *argv[])
     int shot = 3;
     for (const char *kind : {"pushButton_2", "pushButton_3"}) {
         click(kind);
-        auto *combo = find<QComboBox>(window.get(), "comboBox");
+        auto *combo = window.findChild<QComboBox *>(QStringLiteral("comboBox"));
         for (int i = 0; i < combo->count(); ++i) {
-            pick(combo, i);
+            combo->setCurrentIndex(i);
+            emit combo->activated(i);
             shoot(QStringLiteral("%1-%2").arg(shot++, 2, 10, QLatin1Char('0')).arg(i));
         }
         click("pushButton");
