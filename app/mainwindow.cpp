@@ -6,11 +6,13 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), form(std::make_unique<Ui::MainWindow>())
 {
     form->setupUi(this);
+    setWindowIcon(applicationIcon());
     // Narrowing the ranges emits valueChanged; with no controller yet the
     // slots ignore it.
     setupSpinBoxes();
@@ -29,6 +31,16 @@ QPalette MainWindow::lecturePalette()
     palette.setBrush(QPalette::All, QPalette::Window,
                      QBrush(QColor(204, 204, 255, 255), Qt::SolidPattern));
     return palette;
+}
+
+QIcon MainWindow::applicationIcon()
+{
+    // The same drawings the package installs into the hicolor theme, so the
+    // window and the menu entry look alike whatever the desktop's theme.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quarnel-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 void MainWindow::setupSpinBoxes()
