@@ -6,6 +6,8 @@ int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(resources);
     QApplication application(argc, argv);
+    // Lets Wayland desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quarnel"));
     MainWindow window;
     window.setAutoFillBackground(true);
     window.setPalette(MainWindow::lecturePalette());
