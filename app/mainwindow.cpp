@@ -6,6 +6,7 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 
 // The images are compiled into the static core library, whose resource
 // initialiser no linker keeps on its own; registering them before the form is
@@ -24,6 +25,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
     registerImages();
     form->setupUi(this);
+    setWindowIcon(applicationIcon());
     // Narrowing the ranges emits valueChanged; with no controller yet the
     // slots ignore it.
     setupSpinBoxes();
@@ -42,6 +44,16 @@ QPalette MainWindow::lecturePalette()
     palette.setBrush(QPalette::All, QPalette::Window,
                      QBrush(QColor(204, 204, 255, 255), Qt::SolidPattern));
     return palette;
+}
+
+QIcon MainWindow::applicationIcon()
+{
+    // The same drawings the package installs into the hicolor theme, so the
+    // window and the menu entry look alike whatever the desktop's theme.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quarnel-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 void MainWindow::setupSpinBoxes()

@@ -5,6 +5,7 @@
 #include <memory>
 
 class ModeController;
+class QIcon;
 
 namespace Ui {
 class MainWindow;
@@ -22,6 +23,9 @@ public:
 
     // The light lavender background of the lecture screens.
     static QPalette lecturePalette();
+
+    // The program's icon in every size it is drawn at.
+    static QIcon applicationIcon();
 
     ModeController *modeController() const { return controller.get(); }
 

@@ -107,6 +107,73 @@ QImage waveEmblem()
     return img;
 }
 
+// Application icon: one spectral line standing over the wave packet it produces. It is drawn
+// on a 256-unit canvas and scaled, with strokes kept at least a pixel or so wide, so that the
+// small sizes stay readable instead of being shrunk copies of the large one.
+QImage appIcon(int size)
+{
+    QImage img = blank(size, size);
+    QPainter p(&img);
+    smooth(p);
+    const double k = size / 256.0;
+    p.scale(k, k);
+    const auto stroke = [k](double units, double minPixels) {
+        return std::max(units, minPixels / k);
+    };
+
+    const QRectF box(8, 8, 240, 240);
+    QLinearGradient bg(box.topLeft(), box.bottomLeft());
+    bg.setColorAt(0, QColor(236, 240, 255));
+    bg.setColorAt(1, QColor(196, 204, 250));
+    p.setPen(QPen(QColor(30, 70, 170), stroke(8, 1)));
+    p.setBrush(bg);
+    p.drawRoundedRect(box, 44, 44);
+
+    // The signal: a carrier under a Gaussian envelope, the time picture of one line.
+    const double mid = 178, x0 = 30, x1 = 226, amp = 44;
+    QPainterPath wave;
+    const int steps = 600;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = double(i) / steps;
+        const double u = (t - 0.5) / 0.2;
+        const double y = mid - amp * std::exp(-u * u / 2) * std::cos(2 * Pi * 5.0 * (t - 0.5));
+        const QPointF pt(x0 + (x1 - x0) * t, y);
+        if (i == 0)
+            wave.moveTo(pt);
+        else
+            wave.lineTo(pt);
+    }
+    p.setPen(QPen(QColor(210, 35, 45), stroke(9, 1.2), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(wave);
+
+    // The spectrum: one narrow Gaussian line on a short frequency axis above the wave.
+    const double base = 118, left = 44, right = 212, top = 34, centre = 128, width = 16;
+    p.setPen(QPen(QColor(40, 40, 70), stroke(6, 1), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(left, base), QPointF(right, base));
+    QPainterPath line;
+    for (int i = 0; i <= steps; ++i) {
+        const double x = left + (right - left) * i / steps;
+        const double u = (x - centre) / width;
+        const QPointF pt(x, base - (base - top) * std::exp(-u * u / 2));
+        if (i == 0)
+            line.moveTo(pt);
+        else
+            line.lineTo(pt);
+    }
+    QPainterPath filled = line;
+    filled.lineTo(right, base);
+    filled.lineTo(left, base);
+    filled.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(90, 150, 245, 150));
+    p.drawPath(filled);
+    p.setPen(QPen(QColor(25, 80, 200), stroke(9, 1.2), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(line);
+    return img;
+}
+
 struct AvatarStyle
 {
     QColor bgTop, bgBottom, figure, outline;
@@ -180,8 +247,8 @@ bool save(const QImage &img, const QDir &dir, const QString &name, const char *f
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR [ICON_DIR]\n", argv[0]);
         return 2;
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -201,5 +268,16 @@ int main(int argc, char **argv)
     ok = save(author1, dir, "rot22.png", "PNG") && ok;
     ok = save(author1.convertToFormat(QImage::Format_RGB32), dir, "rot22.jpg", "JPG") && ok;
     ok = save(avatar(518, 488, second), dir, "rot47.png", "PNG") && ok;
+
+    // The sizes the hicolor theme looks up first; the window takes them from the resources too.
+    if (argc == 3) {
+        QDir icons(QString::fromLocal8Bit(argv[2]));
+        if (!icons.mkpath(".")) {
+            std::fprintf(stderr, "cannot create %s\n", argv[2]);
+            return 1;
+        }
+        for (const int size : {16, 24, 32, 48, 64, 128, 256})
+            ok = save(appIcon(size), icons, QString("quarnel-%1.png").arg(size), "PNG") && ok;
+    }
     return ok ? 0 : 1;
 }
