@@ -2,6 +2,8 @@
 
 #include "continuous.h"
 #include "drawing.h"
+#include "equdistant.h"
+#include "nonequdistant.h"
 #include "ui_mainwindow.h"
 
 ModeController::ModeController(int spectrumKind, Ui::MainWindow *form)
@@ -44,6 +46,18 @@ void ModeController::select(int index)
     int page = -1;
     if (spectrumKind == DiscreteSpectrum) {
         switch (index) {
+        case 0:
+            current.reset(new Nonequdistant(
+                Submode::SeparateHarmonics, form->spinBox_2, form->spinBox_3, form->doubleSpinBox_3,
+                form->doubleSpinBox_4, form->widget, form->widget_2, form->label_9));
+            page = HarmonicsPage;
+            break;
+        case 1:
+            current.reset(new Equdistant(Submode::WavePacket, form->spinBox, form->doubleSpinBox_9,
+                                         form->doubleSpinBox_10, form->widget, form->widget_2,
+                                         form->label_9));
+            page = PacketPage;
+            break;
         default:
             break;
         }

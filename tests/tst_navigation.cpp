@@ -26,7 +26,7 @@ private slots:
     void authorsPageAndBack();
     void exitEndsTheEventLoop();
     void continuousKindOpensOnGaussian();
-    void discreteKindListsItsEntries();
+    void discreteKindOpensOnSeparateHarmonics();
     void menuThenOtherKindLeavesNoLeftovers();
     void pickingTheSameEntryRebuildsTheSubmode();
     void parameterSlotsNeedACurrentSubmode();
@@ -97,13 +97,28 @@ void NavigationTest::continuousKindOpensOnGaussian()
     }
 }
 
-void NavigationTest::discreteKindListsItsEntries()
+void NavigationTest::discreteKindOpensOnSeparateHarmonics()
 {
     click("pushButton_2");
     QCOMPARE(currentPage("stackedWidget"), QString("workPage"));
     QCOMPARE(find<QLabel>(window.get(), "label_7")->text(), QString("Дискретный спектр"));
     QCOMPARE(comboEntries(), QStringList({"Отдельные гармоники", "Волновой пакет"}));
     QCOMPARE(find<QComboBox>(window.get(), "comboBox")->currentIndex(), 0);
+
+    // Entry 0 is drawn at once: the separate harmonics with their page.
+    QCOMPARE(currentPage("stackedWidget_2"), QString("page"));
+    QVERIFY(find<QWidget>(window.get(), "page")->isVisible());
+    QCOMPARE(window->modeController()->currentSubmode()->submodeKind(),
+             int(Submode::SeparateHarmonics));
+    QCOMPARE(find<QLabel>(window.get(), "label_9")->text(), QString("Гармонический сигнал"));
+    QCOMPARE(find<QCustomPlot>(window.get(), "widget")->graphCount(), 1);
+    QCOMPARE(find<QCustomPlot>(window.get(), "widget_2")->graphCount(), 1);
+
+    pick(find<QComboBox>(window.get(), "comboBox"), 1);
+    QCOMPARE(currentPage("stackedWidget_2"), QString("page_3"));
+    QVERIFY(find<QWidget>(window.get(), "page_3")->isVisible());
+    QCOMPARE(window->modeController()->currentSubmode()->submodeKind(), int(Submode::WavePacket));
+    QCOMPARE(find<QLabel>(window.get(), "label_9")->text(), QString("Волновой пакет"));
 }
 
 void NavigationTest::menuThenOtherKindLeavesNoLeftovers()
