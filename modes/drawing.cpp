@@ -144,7 +144,7 @@ void Drawing::redraw()
             spectrum->setLineStyle(QCPGraph::lsImpulse);
     }
     spectrum->setPen(spectrumPen);
-    spectrumPlot->replot();
+    replot(spectrumPlot);
 
     signalPlot->clearGraphs();
     if (splineReady) {
@@ -153,7 +153,7 @@ void Drawing::redraw()
         signal->setData(timeSamples, signalSamples, true);
         signal->setPen(signalPen);
     }
-    signalPlot->replot();
+    replot(signalPlot);
 }
 
 void Drawing::synthesise()
