@@ -99,9 +99,9 @@ private slots:
             submode->setParameter(3, -0.5);
             verifyHarmonics({2.9, 3.0, 5.0}, {0.5, 1.0, 0.0}, 3);
         }
-        for (int i = 0; i < 2; ++i) {
+        for (const double k : {-4.0, 2.0}) {
             submode->setParameter(0, 0.0);
-            submode->setParameter(1, -4.0);
+            submode->setParameter(1, k);
             verifyHarmonics({0.2}, {1.0});
         }
     }

@@ -82,7 +82,7 @@ private slots:
             pixels << at(f, 0.6);
         stroke(pixels);
         QCOMPARE(spectrum->graph(0)->lineStyle(), QCPGraph::lsImpulse);
-        QCOMPARE(drawnKeys().size(), std::min(frequencies.size(), 2));
+        QCOMPARE(drawnKeys().size(), std::min(int(frequencies.size()), 2));
         for (int i = 0; i < drawnKeys().size(); ++i)
             QCOMPARE(QPointF(drawnKeys()[i], drawnValues()[i]), point(pixels[i]));
         QCOMPARE(signal->graphCount(), 0);
