@@ -1,14 +1,17 @@
 #include "testsupport.h"
 
-#include "mainwindow.h"
-
-#include <QAbstractSpinBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStackedWidget>
 #include <QTest>
 #include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace TestSupport {
 
@@ -42,20 +45,36 @@ std::unique_ptr<MainWindow> makeWindow()
     return window;
 }
 
-QVector<double> keys(const QCPGraph *graph)
+static QVector<double> column(const QCPGraph *graph, double QCPGraphData::*field)
 {
     QVector<double> out;
-    for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it)
-        out << it->key;
+    for (const QCPGraphData &point : *graph->data())
+        out << point.*field;
     return out;
+}
+
+QVector<double> keys(const QCPGraph *graph)
+{
+    return column(graph, &QCPGraphData::key);
 }
 
 QVector<double> values(const QCPGraph *graph)
 {
-    QVector<double> out;
-    for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it)
-        out << it->value;
-    return out;
+    return column(graph, &QCPGraphData::value);
+}
+
+double cosineMeanError(const QCPGraph *signal, const QVector<double> &f, const QVector<double> &a)
+{
+    const QVector<double> t = keys(signal), s = values(signal);
+    double worst = t.size() == 1001 && t.at(500) == 0.0 ? 0.0 : qInf();
+    for (int i = 0; i < t.size(); ++i) {
+        double mean = 0.0;
+        for (int k = 0; k < f.size(); ++k)
+            mean += a[k] * std::cos(2 * M_PI * f[k] * t[i]) / f.size();
+        for (double e : {std::fabs(t[i] - (i * 0.02 - 10.0)), std::fabs(s[i] - mean)})
+            worst = std::max(worst, std::isnan(e) ? qInf() : e);
+    }
+    return worst;
 }
 
 QPoint pixelOf(const QCustomPlot *plot, double x, double y)
@@ -101,6 +120,33 @@ void type(QAbstractSpinBox *box, const QString &text)
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(box, text);
     QTest::keyClick(box, Qt::Key_Enter);
+}
+
+void type(QDoubleSpinBox *box, double value)
+{
+    type(box, box->locale().toString(value, 'f', box->decimals()));
+}
+
+void WindowFixture::openWindow()
+{
+    window = makeWindow();
+    spectrum = find<QCustomPlot>("widget");
+    signal = find<QCustomPlot>("widget_2");
+}
+
+void WindowFixture::click(const char *buttonName) const
+{
+    QTest::mouseClick(find<QAbstractButton>(buttonName), Qt::LeftButton);
+}
+
+void WindowFixture::pickEntry(int index) const
+{
+    pick(find<QComboBox>("comboBox"), index);
+}
+
+QString WindowFixture::page(const char *stackName) const
+{
+    return find<QStackedWidget>(stackName)->currentWidget()->objectName();
 }
 
 } // namespace TestSupport

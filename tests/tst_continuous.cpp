@@ -1,14 +1,11 @@
 // Continuous spectra: the Gaussian, rectangular and Lorentzian lines and the
 // signals they build, read back from the plots.
-#include "mainwindow.h"
 #include "modecontroller.h"
 #include "submode.h"
 #include "testsupport.h"
 
-#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -17,261 +14,153 @@
 using namespace TestSupport;
 
 namespace {
-const double InverseE = std::exp(-1.0);
 const double Pi = 3.141592653589793;
+enum Shape { Gaussian, Rectangle, Lorentzian };
+const double defaultWidths[] = {0.6, 0.4, 0.3};
+const QPen pen(Qt::GlobalColor colour)
+{
+    return QPen(QBrush(colour), 3, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
 } // namespace
 
-class ContinuousTest : public QObject
+class ContinuousTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup() { window.reset(); }
+    void init()
+    {
+        openWindow();
+        centre = find<QDoubleSpinBox>("doubleSpinBox");
+        width = find<QDoubleSpinBox>("doubleSpinBox_2");
+        click("pushButton_3");
+    }
 
-    void gaussianDefaults();
-    void rectangleDefaults();
-    void rectangleEdgesFollowExactComparisons_data();
-    void rectangleEdgesFollowExactComparisons();
-    void rectangleSignalIsSincWithExactMiddle();
-    void lorentzianDefaults();
-    void zeroCentreLeavesTheEnvelope();
-    void keyboardEntryRedraws();
-    void pickingAShapeRestoresItsDefaults();
-    void unknownIndexOnlyRedraws();
+    void shapes_data()
+    {
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<double>("f0");
+        QTest::addColumn<double>("w"); // 0: the shape's default, typed otherwise
+        // The samples at the e^-1 level, or the first and last 1 of the rectangle.
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::newRow("Gaussian") << 0 << 3.0 << 0.0 << 270 << 330;
+        QTest::newRow("Gaussian at 0 Hz") << 0 << 0.0 << 0.6 << -1 << 30;
+        QTest::newRow("Gaussian 1.5 wide") << 0 << 3.0 << 1.5 << 225 << 375;
+        QTest::newRow("rectangle") << 1 << 3.0 << 0.0 << 280 << 320;
+        // The edges follow the exact double comparisons of i * 0.01 with
+        // f0 - 0.5 * w and 0.5 * w + f0.
+        QTest::newRow("rectangle 1.0 by 0.3") << 1 << 1.0 << 0.3 << 85 << 114;
+        QTest::newRow("rectangle 3.0 by 0.01") << 1 << 3.0 << 0.01 << 300 << 300;
+        QTest::newRow("rectangle at 0 Hz") << 1 << 0.0 << 0.4 << 0 << 20;
+        QTest::newRow("rectangle at 5 Hz") << 1 << 5.0 << 1.0 << 450 << 500;
+        QTest::newRow("widest rectangle") << 1 << 2.5 << 3.0 << 100 << 400;
+        QTest::newRow("Lorentzian") << 2 << 3.0 << 0.0 << 285 << 315;
+        QTest::newRow("Lorentzian at 5 Hz") << 2 << 5.0 << 1.0 << 450 << 501;
+    }
+    void shapes()
+    {
+        QFETCH(int, shape);
+        QFETCH(double, f0);
+        QFETCH(double, w);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        pickEntry(shape);
+        QCOMPARE(centre->value(), 3.0);
+        QCOMPARE(width->value(), defaultWidths[shape]);
+        QCOMPARE(find<QLabel>("label_2")->text(), shape == Rectangle
+                                                      ? QString("Ширина")
+                                                      : QString("Ширина по уровню e<sup>-1</sup>"));
+        type(centre, f0);
+        if (w > 0)
+            type(width, w);
+        QCOMPARE(width->value(), w > 0 ? w : defaultWidths[shape]);
+
+        const QVector<double> f = keys(spectrum->graph(0)), s = values(spectrum->graph(0));
+        QCOMPARE(f.size(), 501);
+        for (int i = 0; i < f.size(); ++i) {
+            QCOMPARE(f[i], i * 0.01);
+            if (shape == Rectangle)
+                QCOMPARE(s[i], (i >= low && i <= high) ? 1.0 : 0.0);
+            else if (i == low || i == high) // where the line meets the dashed level
+                QVERIFY(std::fabs(s[i] - std::exp(-1.0)) < 1e-12);
+        }
+        QCOMPARE(s.at(qRound(f0 * 100)), 1.0);
+        QCOMPARE(spectrum->graph(0)->pen(), pen(Qt::blue));
+        QCOMPARE(spectrum->graph(0)->lineStyle(),
+                 shape == Rectangle ? QCPGraph::lsStepRight : QCPGraph::lsLine);
+        QCOMPARE(spectrum->graphCount(), shape == Rectangle ? 1 : 2);
+        if (shape != Rectangle) {
+            QCPGraph *const level = spectrum->graph(1);
+            QCOMPARE(keys(level), QVector<double>({0, 1, 2, 3, 4, 5}));
+            QCOMPARE(values(level), QVector<double>(6, 0.36787944117144233));
+            QCOMPARE(level->pen().style(), Qt::DashLine);
+            QCOMPARE(level->pen().width(), 2);
+            QCOMPARE(level->pen().color(), QColor(255, 0, 0, 158));
+        }
+        verifySignal(shape);
+    }
+
+    void pickingAShapeRestoresItsDefaults()
+    {
+        centre->setValue(1.7);
+        width->setValue(2.2);
+        pickEntry(Lorentzian);
+        QCOMPARE(centre->value(), 3.0);
+        QCOMPARE(width->value(), 0.3);
+        width->setValue(1.1);
+        QPointer<QCPGraph> before = spectrum->graph(0);
+        pickEntry(Lorentzian); // the entry already shown is built anew
+        QVERIFY(!before);
+        QCOMPARE(width->value(), 0.3);
+        pickEntry(Gaussian);
+        QCOMPARE(width->value(), 0.6);
+    }
+
+    void otherIndexOnlyRedraws()
+    {
+        Submode *submode = window->modeController()->currentSubmode();
+        QPointer<QCPGraph> spectrumBefore = spectrum->graph(0), signalBefore = signal->graph(0);
+        const QVector<double> before = values(spectrum->graph(0));
+        submode->setParameter(7, 1.0);
+        QVERIFY(!spectrumBefore && !signalBefore);
+        QCOMPARE(values(spectrum->graph(0)), before);
+        QCOMPARE(centre->value(), 3.0);
+        QCOMPARE(width->value(), 0.6);
+        // Values from outside the controls are held to the boxes' ranges.
+        submode->setParameter(1, 7.0);
+        QCOMPARE(width->value(), 3.0);
+        submode->setParameter(0, -2.0);
+        QCOMPARE(centre->value(), 0.0);
+        verifySignal(Gaussian);
+    }
 
 private:
-    void pickShape(int index) { pick(find<QComboBox>(window.get(), "comboBox"), index); }
-    QCPGraph *spectrumGraph(int i) const { return spectrum->graph(i); }
-    QCPGraph *signalGraph() const { return signal->graph(0); }
-    void setCentre(double v) { centre->setValue(v); }
-    void setWidth(double v) { width->setValue(v); }
+    // The signal plot holds the shape's analytic signal for the boxes' values.
+    void verifySignal(int shape) const
+    {
+        const double f0 = centre->value(), w = width->value();
+        const QVector<double> t = keys(signal->graph(0)), y = values(signal->graph(0));
+        QCOMPARE(t.size(), 1001);
+        QCOMPARE(y.at(500), 1.0);
+        for (int i = 0; i < t.size(); ++i) {
+            QVERIFY(std::fabs(t[i] - (i * 0.02 - 10.0)) < 1e-12);
+            double envelope = 1.0;
+            if (shape == Gaussian) // sigma = w / (2 sqrt 2)
+                envelope = std::exp(-Pi * Pi * w * w * t[i] * t[i] / 4);
+            else if (shape == Rectangle && i != 500)
+                envelope = std::sin(Pi * w * t[i]) / (Pi * w * t[i]);
+            else if (shape == Lorentzian) // g = w / (2 sqrt(e - 1))
+                envelope = t[i] < 0 ? 0 : std::exp(-Pi * w * t[i] / std::sqrt(std::exp(1.0) - 1));
+            QVERIFY2(std::fabs(y[i] - envelope * std::cos(2 * Pi * f0 * t[i])) < 1e-12,
+                     qPrintable(QString::number(t[i])));
+        }
+        QCOMPARE(signal->graph(0)->pen(), pen(Qt::red));
+    }
 
-    std::unique_ptr<MainWindow> window;
-    QCustomPlot *spectrum = nullptr;
-    QCustomPlot *signal = nullptr;
     QDoubleSpinBox *centre = nullptr;
     QDoubleSpinBox *width = nullptr;
 };
-
-void ContinuousTest::init()
-{
-    window = makeWindow();
-    spectrum = find<QCustomPlot>(window.get(), "widget");
-    signal = find<QCustomPlot>(window.get(), "widget_2");
-    centre = find<QDoubleSpinBox>(window.get(), "doubleSpinBox");
-    width = find<QDoubleSpinBox>(window.get(), "doubleSpinBox_2");
-    QTest::mouseClick(find<QPushButton>(window.get(), "pushButton_3"), Qt::LeftButton);
-}
-
-void ContinuousTest::gaussianDefaults()
-{
-    QCOMPARE(centre->value(), 3.0);
-    QCOMPARE(width->value(), 0.6);
-    QCOMPARE(find<QLabel>(window.get(), "label_9")->text(), QString("Гауссов спектр"));
-    QCOMPARE(find<QLabel>(window.get(), "label_2")->text(),
-             QString("Ширина по уровню e<sup>-1</sup>"));
-
-    QCOMPARE(spectrum->graphCount(), 2);
-    const QVector<double> f = keys(spectrumGraph(0));
-    const QVector<double> s = values(spectrumGraph(0));
-    QCOMPARE(f.size(), 501);
-    QCOMPARE(f.first(), 0.0);
-    QCOMPARE(f.last(), 5.0);
-    QCOMPARE(f.at(137), 137 * 0.01);
-    QCOMPARE(s.at(300), 1.0);
-    QVERIFY(std::fabs(s.at(270) - InverseE) < 1e-12);
-    QVERIFY(std::fabs(s.at(330) - InverseE) < 1e-12);
-    QCOMPARE(spectrumGraph(0)->lineStyle(), QCPGraph::lsLine);
-
-    const QPen pen = spectrumGraph(0)->pen();
-    QCOMPARE(pen.color(), QColor(Qt::blue));
-    QCOMPARE(pen.width(), 3);
-    QCOMPARE(pen.style(), Qt::SolidLine);
-    QCOMPARE(pen.capStyle(), Qt::SquareCap);
-    QCOMPARE(pen.joinStyle(), Qt::BevelJoin);
-
-    QCOMPARE(keys(spectrumGraph(1)), QVector<double>({0, 1, 2, 3, 4, 5}));
-    QCOMPARE(values(spectrumGraph(1)), QVector<double>(6, 0.36787944117144233));
-    const QPen level = spectrumGraph(1)->pen();
-    QCOMPARE(level.style(), Qt::DashLine);
-    QCOMPARE(level.width(), 2);
-    QCOMPARE(level.color(), QColor(255, 0, 0, 158));
-
-    QCOMPARE(signal->graphCount(), 1);
-    const QVector<double> t = keys(signalGraph());
-    const QVector<double> y = values(signalGraph());
-    QCOMPARE(t.size(), 1001);
-    QCOMPARE(t.first(), -10.0);
-    QCOMPARE(t.at(500), 0.0);
-    QCOMPARE(t.last(), 10.0);
-    QCOMPARE(y.at(500), 1.0);
-    QCOMPARE(signalGraph()->pen().color(), QColor(Qt::red));
-    QCOMPARE(signalGraph()->pen().width(), 3);
-    // exp(-2 pi^2 s^2 t^2) cos(2 pi f0 t) with s = w / (2 sqrt 2)
-    const double sigma = 0.6 / (2 * std::sqrt(2.0));
-    for (int i : {0, 250, 480, 517, 777}) {
-        const double expected =
-            std::exp(-2 * Pi * Pi * sigma * sigma * t[i] * t[i]) * std::cos(2 * Pi * 3.0 * t[i]);
-        QVERIFY(std::fabs(y[i] - expected) < 1e-12);
-    }
-    // The axes stay as the window set them.
-    QCOMPARE(signal->xAxis->range().upper, 10.1);
-    QCOMPARE(spectrum->yAxis->range().upper, 1.1);
-}
-
-void ContinuousTest::rectangleDefaults()
-{
-    pickShape(1);
-    QCOMPARE(centre->value(), 3.0);
-    QCOMPARE(width->value(), 0.4);
-    QCOMPARE(find<QLabel>(window.get(), "label_9")->text(), QString("Прямоугольный спектр"));
-    QCOMPARE(find<QLabel>(window.get(), "label_2")->text(), QString("Ширина"));
-    QCOMPARE(spectrum->graphCount(), 1);
-    QCOMPARE(spectrumGraph(0)->lineStyle(), QCPGraph::lsStepRight);
-    const QVector<double> s = values(spectrumGraph(0));
-    for (int i = 0; i < s.size(); ++i)
-        QCOMPARE(s.at(i), (i >= 280 && i <= 320) ? 1.0 : 0.0);
-}
-
-void ContinuousTest::rectangleEdgesFollowExactComparisons_data()
-{
-    QTest::addColumn<double>("f0");
-    QTest::addColumn<double>("w");
-    QTest::addColumn<int>("first");
-    QTest::addColumn<int>("last");
-    QTest::newRow("1.0 by 0.3") << 1.0 << 0.3 << 85 << 114;
-    QTest::newRow("3.0 by 0.01") << 3.0 << 0.01 << 300 << 300;
-    QTest::newRow("at 0 Hz") << 0.0 << 0.4 << 0 << 20;
-    QTest::newRow("at 5 Hz") << 5.0 << 1.0 << 450 << 500;
-}
-
-void ContinuousTest::rectangleEdgesFollowExactComparisons()
-{
-    QFETCH(double, f0);
-    QFETCH(double, w);
-    QFETCH(int, first);
-    QFETCH(int, last);
-    pickShape(1);
-    setCentre(f0);
-    setWidth(w);
-    const QVector<double> s = values(spectrumGraph(0));
-    QVector<int> ones;
-    for (int i = 0; i < s.size(); ++i)
-        if (s.at(i) == 1.0)
-            ones << i;
-    QVERIFY(!ones.isEmpty());
-    QCOMPARE(ones.first(), first);
-    QCOMPARE(ones.last(), last);
-    QCOMPARE(ones.size(), last - first + 1);
-}
-
-void ContinuousTest::rectangleSignalIsSincWithExactMiddle()
-{
-    pickShape(1);
-    for (double w : {0.4, 0.01, 3.0}) {
-        setWidth(w);
-        const QVector<double> t = keys(signalGraph());
-        const QVector<double> y = values(signalGraph());
-        QCOMPARE(y.at(500), 1.0);
-        for (int i = 0; i < y.size(); ++i) {
-            QVERIFY(std::isfinite(y[i]));
-            if (i == 500)
-                continue;
-            const double x = Pi * w * t[i];
-            QVERIFY(std::fabs(y[i] - std::sin(x) / x * std::cos(2 * Pi * 3.0 * t[i])) < 1e-12);
-        }
-    }
-}
-
-void ContinuousTest::lorentzianDefaults()
-{
-    pickShape(2);
-    QCOMPARE(width->value(), 0.3);
-    QCOMPARE(find<QLabel>(window.get(), "label_9")->text(), QString("Лоренцовский спектр"));
-    QCOMPARE(find<QLabel>(window.get(), "label_2")->text(),
-             QString("Ширина по уровню e<sup>-1</sup>"));
-    QCOMPARE(spectrum->graphCount(), 2);
-    const QVector<double> s = values(spectrumGraph(0));
-    QCOMPARE(s.at(300), 1.0);
-    QVERIFY(std::fabs(s.at(285) - InverseE) < 1e-12);
-    QVERIFY(std::fabs(s.at(315) - InverseE) < 1e-12);
-
-    const QVector<double> t = keys(signalGraph());
-    const QVector<double> y = values(signalGraph());
-    for (int i = 0; i < 500; ++i)
-        QCOMPARE(y.at(i), 0.0);
-    QCOMPARE(y.at(500), 1.0);
-    const double g = 0.3 / (2 * std::sqrt(std::exp(1.0) - 1));
-    QVERIFY(std::fabs(std::exp(-2 * Pi * g * 10.0) - 0.00075) < 0.00002);
-    for (int i : {520, 700, 1000})
-        QVERIFY(std::fabs(y[i] - std::exp(-2 * Pi * g * t[i]) * std::cos(2 * Pi * 3.0 * t[i])) <
-                1e-12);
-}
-
-void ContinuousTest::zeroCentreLeavesTheEnvelope()
-{
-    setCentre(0.0);
-    const QVector<double> s = values(spectrumGraph(0));
-    QCOMPARE(s.at(0), 1.0);
-    QVERIFY(std::fabs(s.at(30) - InverseE) < 1e-12);
-    const QVector<double> t = keys(signalGraph());
-    const QVector<double> y = values(signalGraph());
-    const double sigma = 0.6 / (2 * std::sqrt(2.0));
-    for (int i = 0; i < y.size(); ++i) {
-        QVERIFY(y[i] > 0.0 || t[i] * t[i] > 20);
-        QVERIFY(std::fabs(y[i] - std::exp(-2 * Pi * Pi * sigma * sigma * t[i] * t[i])) < 1e-12);
-    }
-    setCentre(5.0);
-    QCOMPARE(values(spectrumGraph(0)).at(500), 1.0);
-}
-
-void ContinuousTest::keyboardEntryRedraws()
-{
-    const QString point = width->locale().decimalPoint();
-    type(width, QStringLiteral("1") + point + QStringLiteral("5"));
-    QCOMPARE(width->value(), 1.5);
-    // The e^-1 crossings moved out to f0 -+ 0.75 Hz.
-    const QVector<double> s = values(spectrumGraph(0));
-    QVERIFY(std::fabs(s.at(225) - InverseE) < 1e-12);
-    QVERIFY(std::fabs(s.at(375) - InverseE) < 1e-12);
-    type(centre, QStringLiteral("9"));
-    QVERIFY(centre->value() <= 5.0);
-}
-
-void ContinuousTest::pickingAShapeRestoresItsDefaults()
-{
-    setCentre(1.7);
-    setWidth(2.2);
-    pickShape(2);
-    QCOMPARE(centre->value(), 3.0);
-    QCOMPARE(width->value(), 0.3);
-    setWidth(1.1);
-    pickShape(2);
-    QCOMPARE(width->value(), 0.3);
-    pickShape(0);
-    QCOMPARE(width->value(), 0.6);
-}
-
-void ContinuousTest::unknownIndexOnlyRedraws()
-{
-    Submode *submode = window->modeController()->currentSubmode();
-    QPointer<QCPGraph> spectrumBefore = spectrumGraph(0);
-    QPointer<QCPGraph> signalBefore = signalGraph();
-    const QVector<double> before = values(spectrumGraph(0));
-    submode->setParameter(7, 1.0);
-    QVERIFY(!spectrumBefore);
-    QVERIFY(!signalBefore);
-    QCOMPARE(values(spectrumGraph(0)), before);
-    QCOMPARE(centre->value(), 3.0);
-    QCOMPARE(width->value(), 0.6);
-
-    // Values from outside the controls are held to the boxes' ranges.
-    submode->setParameter(1, 7.0);
-    QCOMPARE(width->value(), 3.0);
-    submode->setParameter(0, -2.0);
-    QCOMPARE(centre->value(), 0.0);
-}
 
 QTEST_MAIN(ContinuousTest)
 #include "tst_continuous.moc"
