@@ -117,11 +117,11 @@ void Continuous::redraw()
         level->setData(levelKeys, levelValues);
         level->setPen(levelPen);
     }
-    spectrumPlot->replot();
+    replot(spectrumPlot);
 
     signalPlot->clearGraphs();
     buildSignal();
-    signalPlot->replot();
+    replot(signalPlot);
 }
 
 void Continuous::buildSignal()

@@ -130,13 +130,13 @@ void Drawing::redraw()
     spectrumPlot->clearGraphs();
     QCPGraph *spectrum = spectrumPlot->addGraph();
     if (splineReady) {
-        QVector<double> f(FrequencySamples);
-        QVector<double> s(FrequencySamples);
+        curveKeys.resize(FrequencySamples);
+        curveValues.resize(FrequencySamples);
         for (int i = 0; i < FrequencySamples; ++i) {
-            f[i] = i * FrequencyStep;
-            s[i] = splineAt(f[i]);
+            curveKeys[i] = i * FrequencyStep;
+            curveValues[i] = splineAt(curveKeys[i]);
         }
-        spectrum->setData(f, s, true);
+        spectrum->setData(curveKeys, curveValues, true);
     } else {
         spectrum->setData(spectrumKeys, spectrumValues, true);
         // One or two points left by a finished stroke show as vertical lines.
@@ -144,7 +144,7 @@ void Drawing::redraw()
             spectrum->setLineStyle(QCPGraph::lsImpulse);
     }
     spectrum->setPen(spectrumPen);
-    spectrumPlot->replot();
+    replot(spectrumPlot);
 
     signalPlot->clearGraphs();
     if (splineReady) {
@@ -153,17 +153,22 @@ void Drawing::redraw()
         signal->setData(timeSamples, signalSamples, true);
         signal->setPen(signalPen);
     }
-    signalPlot->replot();
+    replot(signalPlot);
 }
 
 void Drawing::synthesise()
 {
     // z[n] = S(n df) for n up to 4000, zero above; then Z[k] sums
     // S_n exp(2 pi i n k / N), and Z[k mod N] is the signal at t = k / (N df).
-    QVector<std::complex<double>> z(TransformSize);
+    // The table is built on the first stroke and serves every later one.
+    static const Fourier::Twiddles twiddles(TransformSize);
+    QVector<std::complex<double>> &z = transformBuffer;
+    z.resize(TransformSize);
     for (int n = 0; n < TransformedSamples; ++n)
         z[n] = std::complex<double>(splineAt(n * FrequencyStep), 0.0);
-    Fourier::transform(z);
+    // The previous transform left its output above 40 Hz.
+    std::fill(z.begin() + TransformedSamples, z.end(), std::complex<double>());
+    Fourier::transform(z, twiddles);
 
     timeSamples.resize(TimeSamples);
     signalSamples.resize(TimeSamples);

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointF>
+#include <complex>
 
 class QMouseEvent;
 class QPushButton;
@@ -48,6 +49,11 @@ private:
     QVector<double> splineCurvatures;
     QVector<double> splineThirdDerivatives;
     QVector<double> splineKnots;
+    // Reused by every redraw once the stroke is done: the spline sampled on
+    // the plot's 501 frequencies, and the transform's 4096 points.
+    QVector<double> curveKeys;
+    QVector<double> curveValues;
+    QVector<std::complex<double>> transformBuffer;
 };
 
 #endif // DRAWING_H

@@ -142,7 +142,7 @@ void Equdistant::redraw()
     spectrum->setLineStyle(QCPGraph::lsImpulse);
     spectrum->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, 6));
     spectrum->setPen(spectrumPen);
-    spectrumPlot->replot(QCustomPlot::rpRefreshHint);
+    replot(spectrumPlot);
 
     // 20 s at 50 samples per second, both ends included.
     const int m = int(20.0 * 50.0 + 1.0);
@@ -163,7 +163,7 @@ void Equdistant::redraw()
     QCPGraph *const signal = signalPlot->addGraph();
     signal->setData(timeSamples, signalSamples);
     signal->setPen(signalPen);
-    signalPlot->replot(QCustomPlot::rpRefreshHint);
+    replot(signalPlot);
 }
 
 void Equdistant::pressSpectrum(QMouseEvent *event)

@@ -11,9 +11,18 @@ constexpr double TwoPi = 6.283185307179586;
 
 namespace Fourier {
 
-void transform(QVector<std::complex<double>> &z)
+Twiddles::Twiddles(int n) : n(n), factors(qMax(n / 2, 0))
+{
+    for (int k = 0; k < factors.size(); ++k) {
+        const double angle = TwoPi * k / n;
+        factors[k] = std::complex<double>(std::cos(angle), std::sin(angle));
+    }
+}
+
+void transform(QVector<std::complex<double>> &z, const Twiddles &twiddles)
 {
     const int n = z.size();
+    Q_ASSERT(n == twiddles.size());
     if (n < 2)
         return;
 
@@ -31,13 +40,14 @@ void transform(QVector<std::complex<double>> &z)
     }
 
     // Butterflies. Within one block length every butterfly is independent, so
-    // k runs outermost and each twiddle factor is computed only once.
+    // k runs outermost and each twiddle factor is read only once.
     std::complex<double> *const data = z.data();
+    const std::complex<double> *const table = twiddles.data();
     for (int length = 2; length <= n; length *= 2) {
         const int half = length / 2;
+        const int stride = n / length;
         for (int k = 0; k < half; ++k) {
-            const double angle = TwoPi * k / length;
-            const std::complex<double> w(std::cos(angle), std::sin(angle));
+            const std::complex<double> w = table[k * stride];
             for (int start = 0; start < n; start += length) {
                 std::complex<double> &upper = data[start + k];
                 std::complex<double> &lower = data[start + k + half];
@@ -50,6 +60,11 @@ void transform(QVector<std::complex<double>> &z)
             }
         }
     }
+}
+
+void transform(QVector<std::complex<double>> &z)
+{
+    transform(z, Twiddles(z.size()));
 }
 
 } // namespace Fourier

@@ -139,7 +139,7 @@ void Nonequdistant::redraw()
         spectrumPen.setColor(harmonicColours[i]);
         harmonic->setPen(spectrumPen);
     }
-    spectrumPlot->replot();
+    replot(spectrumPlot);
 
     timeSamples.resize(TimeSamples);
     signalSamples.resize(TimeSamples);
@@ -157,7 +157,7 @@ void Nonequdistant::redraw()
     QCPGraph *const signal = signalPlot->addGraph();
     signal->setData(timeSamples, signalSamples);
     signal->setPen(signalPen);
-    signalPlot->replot();
+    replot(signalPlot);
 }
 
 void Nonequdistant::pressSpectrum(QMouseEvent *event)

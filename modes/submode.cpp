@@ -2,6 +2,7 @@
 
 #include <QDoubleSpinBox>
 #include <QSpinBox>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -29,4 +30,11 @@ void Submode::setControl(QSpinBox *box, int value)
 {
     if (box->value() != value)
         box->setValue(value);
+}
+
+void Submode::replot(QCustomPlot *plot)
+{
+    // QCustomPlot keeps at most one queued replot per plot, whatever the
+    // number of requests; it renders with the same pens and antialiasing.
+    plot->replot(QCustomPlot::rpQueuedReplot);
 }

@@ -42,6 +42,11 @@ protected:
     // "1.00" before the ".5" arrives).
     static void setControl(QDoubleSpinBox *box, double value);
     static void setControl(QSpinBox *box, int value);
+    // Asks for the plot to be rendered once control is back in the event loop.
+    // One user action can rebuild the graphs several times (a drag move sets
+    // two parameters, and each box echoes its value back through the window);
+    // the graphs are rebuilt at once every time, but the plot is drawn once.
+    static void replot(QCustomPlot *plot);
 
     const int kind;
     bool ready = false;

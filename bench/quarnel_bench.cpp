@@ -1,0 +1,479 @@
+// Times every kind of lecture interaction on the real window, offscreen, from
+// delivering the event to both plots having drawn it, and compares that with
+// one bare render of both plots holding the same graphs, taken right after each
+// event so that both see the same machine load. Prints one table; exits 1 when
+// an interaction renders a plot other than once or costs more than the bar.
+//
+//   quarnel_bench [--events N] [--warmup N] [--sizes WxH,WxH]
+#include "mainwindow.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStringList>
+#include <QTextStream>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Median latency may exceed the bare render of the same graphs by this much.
+constexpr double LatencyBar = 1.25;
+
+QtMessageHandler previousHandler = nullptr;
+
+// The offscreen platform warns on every resize of a large window.
+void dropPlatformNoise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    previousHandler(type, context, message);
+}
+
+// Runs the event loop until nothing is pending: queued replots, layout
+// requests, update requests and the paint events they lead to.
+void settle()
+{
+    QAbstractEventDispatcher *const dispatcher = QAbstractEventDispatcher::instance();
+    while (dispatcher->processEvents(QEventLoop::AllEvents)) {
+    }
+}
+
+double percentile(std::vector<double> samples, double p)
+{
+    if (samples.empty())
+        return std::nan("");
+    std::sort(samples.begin(), samples.end());
+    const double rank = p * (samples.size() - 1);
+    const size_t below = size_t(std::floor(rank));
+    const size_t above = std::min(below + 1, samples.size() - 1);
+    return samples[below] + (samples[above] - samples[below]) * (rank - below);
+}
+
+// Counts what each plot does: replots (afterReplot) and paint events.
+class PlotWatch : public QObject
+{
+public:
+    explicit PlotWatch(QCustomPlot *plot) : plot(plot)
+    {
+        connect(plot, &QCustomPlot::afterReplot, this, [this] { ++renders; });
+        plot->installEventFilter(this);
+    }
+    void reset() { renders = paints = 0; }
+
+    QCustomPlot *const plot;
+    int renders = 0;
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == plot && event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// The window at one size, with the handful of controls the interactions use.
+class Stage
+{
+public:
+    explicit Stage(QSize size) : window(std::make_unique<MainWindow>())
+    {
+        window->setAutoFillBackground(true);
+        window->setPalette(MainWindow::lecturePalette());
+        window->resize(size);
+        window->show();
+        settle();
+        spectrum = std::make_unique<PlotWatch>(widget<QCustomPlot>("widget"));
+        signal = std::make_unique<PlotWatch>(widget<QCustomPlot>("widget_2"));
+    }
+
+    template <class T> T *widget(const char *name) const
+    {
+        T *const found = window->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no widget %s", name);
+        return found;
+    }
+
+    void click(const char *buttonName) { widget<QPushButton>(buttonName)->click(); }
+
+    // A user's pick, which also re-creates the submode already shown.
+    void pick(int index)
+    {
+        QComboBox *const box = widget<QComboBox>("comboBox");
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    void key(const char *spinBoxName, int key)
+    {
+        QWidget *const box = widget<QAbstractSpinBox>(spinBoxName);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(box, &press);
+        QCoreApplication::sendEvent(box, &release);
+    }
+
+    QPoint pixel(double x, double y) const
+    {
+        const QCustomPlot *const plot = spectrum->plot;
+        return QPoint(qRound(plot->xAxis->coordToPixel(x)), qRound(plot->yAxis->coordToPixel(y)));
+    }
+
+    void mouse(QEvent::Type type, double x, double y)
+    {
+        QCustomPlot *const plot = spectrum->plot;
+        const QPoint at = pixel(x, y);
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), QPointF(plot->mapTo(plot->window(), at)),
+                          QPointF(plot->mapToGlobal(at)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(plot, &event);
+    }
+
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<PlotWatch> spectrum;
+    std::unique_ptr<PlotWatch> signal;
+};
+
+// One kind of interaction: how to reach its state, what to do unmeasured
+// before each event, and the event itself. Where the event would otherwise
+// find nothing to change, the unmeasured step first undoes the last one, so
+// every event changes what is drawn and every event draws the same graphs:
+// a mixture of two states that render at different costs would put both
+// medians on the boundary between them and make their ratio mere noise.
+struct Interaction
+{
+    QString name;
+    std::function<void(Stage &)> enter;
+    std::function<void(Stage &, int)> prepare;
+    std::function<void(Stage &, int)> act;
+    // Part of the bar; the others are shown for the record.
+    bool inBar = true;
+    int expectedRenders = 1;
+};
+
+// Samples are kept by name, so that a new measurement (a bare render of one
+// plot, a second rasteriser) is one more series plus one more column.
+struct Row
+{
+    QString size;
+    const Interaction *interaction = nullptr;
+    std::map<QString, std::vector<double>> series;
+
+    double median(const char *name) const { return percentile(at(name), 0.5); }
+    double p95(const char *name) const { return percentile(at(name), 0.95); }
+    std::vector<double> at(const char *name) const
+    {
+        const auto it = series.find(QString::fromLatin1(name));
+        return it == series.end() ? std::vector<double>() : it->second;
+    }
+    double ratio() const { return median("latency") / median("bare"); }
+    // "1" when every event rendered that many, otherwise "min-max".
+    QString counts(const char *name) const
+    {
+        const std::vector<double> c = at(name);
+        if (c.empty())
+            return QStringLiteral("-");
+        const auto [lo, hi] = std::minmax_element(c.begin(), c.end());
+        return *lo == *hi ? QString::number(*lo) : QStringLiteral("%1-%2").arg(*lo).arg(*hi);
+    }
+    bool rendersAsExpected() const
+    {
+        for (const char *name : {"spectrumRenders", "signalRenders"}) {
+            for (double c : at(name)) {
+                if (c != interaction->expectedRenders)
+                    return false;
+            }
+        }
+        return true;
+    }
+    bool meetsBar() const { return rendersAsExpected() && ratio() <= LatencyBar; }
+};
+
+struct Column
+{
+    QString header;
+    int width;
+    std::function<QString(const Row &)> cell;
+};
+
+QString ms(double v)
+{
+    return QString::number(v, 'f', 2);
+}
+
+const std::vector<Column> &columns()
+{
+    static const std::vector<Column> all = {
+        {QStringLiteral("window"), 10, [](const Row &r) { return r.size; }},
+        {QStringLiteral("interaction"), 30, [](const Row &r) { return r.interaction->name; }},
+        {QStringLiteral("median ms"), 10, [](const Row &r) { return ms(r.median("latency")); }},
+        {QStringLiteral("p95 ms"), 8, [](const Row &r) { return ms(r.p95("latency")); }},
+        {QStringLiteral("bare ms"), 8, [](const Row &r) { return ms(r.median("bare")); }},
+        {QStringLiteral("ratio"), 6,
+         [](const Row &r) { return QString::number(r.ratio(), 'f', 2); }},
+        {QStringLiteral("renders spectrum/signal"), 24,
+         [](const Row &r) {
+             return r.counts("spectrumRenders") + QStringLiteral(" / ") + r.counts("signalRenders");
+         }},
+        {QStringLiteral("paints"), 8,
+         [](const Row &r) {
+             return r.counts("spectrumPaints") + QStringLiteral("/") + r.counts("signalPaints");
+         }},
+        {QStringLiteral("bar"), 6,
+         [](const Row &r) {
+             if (!r.interaction->inBar)
+                 return QString(r.rendersAsExpected() ? QStringLiteral("(ok)")
+                                                      : QStringLiteral("(!)"));
+             return QString(r.meetsBar() ? QStringLiteral("ok") : QStringLiteral("FAIL"));
+         }},
+    };
+    return all;
+}
+
+std::vector<Interaction> interactions()
+{
+    // Separate harmonics: count 1 puts harmonic 1 at (0.2, 1.0).
+    const auto harmonics = [](Stage &s) {
+        s.click("pushButton_2");
+        s.pick(0);
+    };
+    const auto packet = [](Stage &s) {
+        s.click("pushButton_2");
+        s.pick(1);
+    };
+    const auto line = [](int entry) {
+        return [entry](Stage &s) {
+            s.click("pushButton_3");
+            s.pick(entry);
+        };
+    };
+    const auto drawn = [](Stage &s) {
+        s.click("pushButton_3");
+        s.pick(3);
+    };
+    const auto stepDown = [](const char *box) {
+        return [box](Stage &s, int) { s.key(box, Qt::Key_Down); };
+    };
+    const auto stepUp = [](const char *box) {
+        return [box](Stage &s, int) { s.key(box, Qt::Key_Up); };
+    };
+    // A stroke's points, left to right, wavy in height.
+    const auto strokePoint = [](int j) {
+        return QPointF(0.2 + 0.08 * j, 0.5 + 0.3 * std::sin(j * 0.4));
+    };
+    constexpr int StrokeMoves = 50;
+
+    return {
+        // Harmonic 1 of the single cosine sits at 0.2 Hz: 0.1 to 0.2 Hz.
+        {QStringLiteral("harmonics: spin step"), harmonics, stepDown("doubleSpinBox_3"),
+         stepUp("doubleSpinBox_3")},
+        {QStringLiteral("harmonics: drag move"),
+         [harmonics](Stage &s) {
+             harmonics(s);
+             settle();
+             s.mouse(QEvent::MouseButtonPress, 0.2, 1.0);
+         },
+         [](Stage &s, int) { s.mouse(QEvent::MouseMove, 1.5, 0.6); },
+         [](Stage &s, int) { s.mouse(QEvent::MouseMove, 1.6, 0.7); }},
+        // 19 to 20 harmonics.
+        {QStringLiteral("wave packet: spin step"), packet, stepDown("spinBox"), stepUp("spinBox")},
+        {QStringLiteral("wave packet: drag move"),
+         [packet](Stage &s) {
+             packet(s);
+             settle();
+             // The 20 harmonics 0.02 Hz apart around 4 Hz; grab the one at 4.01.
+             s.mouse(QEvent::MouseButtonPress, 4.01, 1.0);
+         },
+         // The held harmonic follows the mouse: the centre goes 3.0 to 3.1 Hz.
+         [](Stage &s, int) { s.mouse(QEvent::MouseMove, 3.01, 1.0); },
+         [](Stage &s, int) { s.mouse(QEvent::MouseMove, 3.11, 1.0); }},
+        // The width one step up from its default.
+        {QStringLiteral("gaussian: spin step"), line(0), stepDown("doubleSpinBox_2"),
+         stepUp("doubleSpinBox_2")},
+        {QStringLiteral("rectangular: spin step"), line(1), stepDown("doubleSpinBox_2"),
+         stepUp("doubleSpinBox_2")},
+        {QStringLiteral("lorentzian: spin step"), line(2), stepDown("doubleSpinBox_2"),
+         stepUp("doubleSpinBox_2")},
+        {QStringLiteral("drawn: stroke move"), drawn,
+         [strokePoint](Stage &s, int i) {
+             // A new stroke every StrokeMoves events keeps it inside 0..5 Hz.
+             if (i % StrokeMoves == 0) {
+                 s.click("pushButton_5");
+                 const QPointF p = strokePoint(0);
+                 s.mouse(QEvent::MouseButtonPress, p.x(), p.y());
+             }
+         },
+         [strokePoint](Stage &s, int i) {
+             const QPointF p = strokePoint(i % StrokeMoves + 1);
+             s.mouse(QEvent::MouseMove, p.x(), p.y());
+         }},
+        {QStringLiteral("drawn: stroke release"), drawn,
+         [strokePoint](Stage &s, int) {
+             s.click("pushButton_5");
+             QPointF p = strokePoint(0);
+             s.mouse(QEvent::MouseButtonPress, p.x(), p.y());
+             for (int j = 1; j <= StrokeMoves; ++j) {
+                 p = strokePoint(j);
+                 s.mouse(QEvent::MouseMove, p.x(), p.y());
+             }
+         },
+         [strokePoint](Stage &s, int) {
+             const QPointF p = strokePoint(StrokeMoves);
+             s.mouse(QEvent::MouseButtonRelease, p.x(), p.y());
+         }},
+        // From separate harmonics to the wave packet.
+        {QStringLiteral("combo box pick"), [](Stage &s) { s.click("pushButton_2"); },
+         [](Stage &s, int) { s.pick(0); }, [](Stage &s, int) { s.pick(1); }},
+        // From the menu to separate harmonics, and back.
+        {QStringLiteral("spectrum button (check)"), [](Stage &) {},
+         [](Stage &s, int) { s.click("pushButton"); },
+         [](Stage &s, int) { s.click("pushButton_2"); }, false},
+        {QStringLiteral("\"Меню\" button (check)"), [](Stage &) {},
+         [](Stage &s, int) { s.click("pushButton_2"); },
+         [](Stage &s, int) { s.click("pushButton"); }, false, 0},
+    };
+}
+
+Row measure(Stage &stage, const Interaction &interaction, int warmup, int events)
+{
+    Row row;
+    row.size = QStringLiteral("%1x%2").arg(stage.window->width()).arg(stage.window->height());
+    row.interaction = &interaction;
+
+    // Each kind starts from the menu page, as a lecturer would.
+    if (stage.window->modeController())
+        stage.click("pushButton");
+    settle();
+    interaction.enter(stage);
+    settle();
+
+    QElapsedTimer clock;
+    const auto record = [&](int i, const char *name, double value) {
+        if (i >= warmup)
+            row.series[QString::fromLatin1(name)].push_back(value);
+    };
+    for (int i = 0; i < warmup + events; ++i) {
+        interaction.prepare(stage, i);
+        settle();
+
+        stage.spectrum->reset();
+        stage.signal->reset();
+        clock.start();
+        interaction.act(stage, i);
+        settle();
+        record(i, "latency", clock.nsecsElapsed() * 1e-6);
+        record(i, "spectrumRenders", stage.spectrum->renders);
+        record(i, "signalRenders", stage.signal->renders);
+        record(i, "spectrumPaints", stage.spectrum->paints);
+        record(i, "signalPaints", stage.signal->paints);
+
+        // The same graphs, rendered and painted once more with nothing to compute.
+        clock.start();
+        stage.spectrum->plot->replot();
+        stage.signal->plot->replot();
+        settle();
+        record(i, "bare", clock.nsecsElapsed() * 1e-6);
+    }
+    return row;
+}
+
+QString padded(const QString &text, int width)
+{
+    return text.leftJustified(width, QLatin1Char(' '), false) + QLatin1Char(' ');
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(dropPlatformNoise);
+    QApplication app(argc, argv);
+
+    int warmup = 3;
+    int events = 30;
+    QList<QSize> sizes{{1920, 1080}, {3840, 2160}};
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--events")) {
+            events = qMax(1, args[i + 1].toInt());
+        } else if (args[i] == QLatin1String("--warmup")) {
+            warmup = qMax(0, args[i + 1].toInt());
+        } else if (args[i] == QLatin1String("--sizes")) {
+            sizes.clear();
+            for (const QString &size : args[i + 1].split(QLatin1Char(','))) {
+                const QStringList wh = size.split(QLatin1Char('x'));
+                if (wh.size() == 2)
+                    sizes << QSize(wh[0].toInt(), wh[1].toInt());
+            }
+        } else {
+            std::fprintf(stderr,
+                         "usage: quarnel_bench [--events N] [--warmup N] [--sizes WxH,...]\n");
+            return 2;
+        }
+    }
+
+    QElapsedTimer total;
+    total.start();
+    const std::vector<Interaction> kinds = interactions();
+    std::vector<Row> rows;
+    QStringList plotSizes;
+    for (const QSize &size : sizes) {
+        Stage stage(size);
+        for (const Interaction &interaction : kinds)
+            rows.push_back(measure(stage, interaction, warmup, events));
+        plotSizes << QStringLiteral("%1: plots %2x%3 and %4x%5")
+                         .arg(rows.back().size)
+                         .arg(stage.spectrum->plot->width())
+                         .arg(stage.spectrum->plot->height())
+                         .arg(stage.signal->plot->width())
+                         .arg(stage.signal->plot->height());
+    }
+
+    QTextStream out(stdout);
+    out << "Quarnel interaction benchmark: Qt " << qVersion() << ", QCustomPlot "
+        << QCUSTOMPLOT_VERSION_STR << ", platform " << QGuiApplication::platformName() << ", "
+        << events << " events per interaction after " << warmup << " warm-up\n";
+    for (const QString &line : plotSizes)
+        out << line << '\n';
+    out << "latency: event delivered until nothing is pending; bare: replot of both plots "
+           "holding the same graphs, until nothing is pending; ratio = median / bare median\n\n";
+    QString header;
+    for (const Column &column : columns())
+        header += padded(column.header, column.width);
+    out << header.trimmed() << '\n';
+    bool met = true;
+    for (const Row &row : rows) {
+        QString line;
+        for (const Column &column : columns())
+            line += padded(column.cell(row), column.width);
+        out << line.trimmed() << '\n';
+        if (row.interaction->inBar)
+            met = met && row.meetsBar();
+        else
+            met = met && row.rendersAsExpected();
+    }
+    out << "\nbar (1 render per plot per event, median <= " << LatencyBar
+        << " x bare): " << (met ? "met" : "NOT met") << "; total "
+        << QString::number(total.elapsed() / 1000.0, 'f', 1) << " s\n";
+    return met ? 0 : 1;
+}
