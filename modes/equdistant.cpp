@@ -95,7 +95,12 @@ void Equdistant::setParameter(int index, double value)
     case 1:
         if (fits(countBox->value(), value, stepBox->value())) {
             setControl(centreBox, value);
-            lastCentre = value;
+            // The box rounds to its decimals, and the echo judges the rounded
+            // value again: a drag's 0.4 - 0.1 = 0.30000000000000004 can fit
+            // where 0.3 does not and is sent back. What counts as accepted is
+            // what the box kept, or a later refusal would restore a packet
+            // that does not fit.
+            lastCentre = centreBox->value();
         } else {
             setControl(centreBox, lastCentre);
         }
@@ -103,7 +108,7 @@ void Equdistant::setParameter(int index, double value)
     case 2:
         if (fits(countBox->value(), centreBox->value(), value)) {
             setControl(stepBox, value);
-            lastStep = value;
+            lastStep = stepBox->value(); // as for the centre
         } else {
             setControl(stepBox, lastStep);
         }

@@ -1,0 +1,16 @@
+# QUARNEL_SANITIZE=ON builds everything with AddressSanitizer (and its leak
+# checker) and UndefinedBehaviorSanitizer. Any undefined behaviour stops the
+# program, so a test cannot pass over it. The tests' environment (suppressions
+# for the system libraries' leaks, halting on the first error) is set in
+# tests/CMakeLists.txt.
+option(QUARNEL_SANITIZE "Build with AddressSanitizer, LeakSanitizer and UBSan" OFF)
+
+if(QUARNEL_SANITIZE)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+        message(FATAL_ERROR "QUARNEL_SANITIZE needs g++ or clang++")
+    endif()
+    set(quarnel_sanitizers -fsanitize=address,undefined -fno-sanitize-recover=undefined)
+    add_compile_options(${quarnel_sanitizers} -fno-omit-frame-pointer -g)
+    add_link_options(${quarnel_sanitizers})
+    message(STATUS "Sanitizers: address, leak, undefined")
+endif()
