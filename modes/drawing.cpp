@@ -92,6 +92,12 @@ void Drawing::moveDrawing(QMouseEvent *event)
 void Drawing::endDrawing()
 {
     drawing = false;
+    // A release with nothing drawn (one that arrives without a press on the
+    // plot, or after the drawing was cleared mid-stroke) must not end a stroke:
+    // an empty finished stroke would refuse every new one until the next
+    // clearing, with nothing on screen to say why.
+    if (spectrumKeys.isEmpty())
+        return;
     strokeDone = true;
     computeSpline();
     redraw();

@@ -120,6 +120,16 @@ private slots:
         move(spectrum, at(2.5, 0.6));
         release(spectrum, at(2.5, 0.6));
         QCOMPARE(drawnKeys().size(), 501);
+
+        // Releases with nothing drawn, stray or after a clearing mid-stroke,
+        // leave the drawing open for the next stroke.
+        click("pushButton_5");
+        release(spectrum, at(1.0, 0.5));
+        press(spectrum, at(2.0, 0.5));
+        click("pushButton_5");
+        release(spectrum, at(2.0, 0.5));
+        stroke(second);
+        QCOMPARE(signal->graphCount(), 1);
     }
 
     void signalIsTheCosineSumOfTheSpline()
