@@ -14,11 +14,12 @@ bool isFinite(const QPointF &p)
 }
 
 // Pens that QPainter strokes cheaply enough already, or whose look depends on
-// the polyline being one piece (a dash pattern runs on along the curve).
-bool strokesCheaply(const QPen &pen)
+// the curve being one piece: a dash pattern runs on along the curve, and a
+// translucent colour would show darker where the pieces overlap.
+bool strokedInOnePiece(const QPen &pen)
 {
     return pen.style() != Qt::SolidLine || pen.widthF() <= 1.5 || pen.isCosmetic() ||
-           pen.brush().style() != Qt::SolidPattern;
+           pen.brush().style() != Qt::SolidPattern || !pen.brush().isOpaque();
 }
 
 // How far, in pixels, the cover of a join reaches along each segment. Less
@@ -45,7 +46,7 @@ void CurveGraph::drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines
 {
     const QPen pen = painter->pen();
     // Vector output (PDF, SVG) keeps the curve one path.
-    if (plainStroking || strokesCheaply(pen) || pen.color().alpha() == 0 ||
+    if (plainStroking || strokedInOnePiece(pen) ||
         painter->modes().testFlag(QCPPainter::pmVectorized)) {
         QCPGraph::drawLinePlot(painter, lines);
         return;

@@ -13,7 +13,7 @@
 // flat-ended lines of a solid pen take the raster engine's direct line path.
 //
 // Pens, data, line styles, scatters and antialiasing stay as they are set;
-// thin, dashed and impulse lines are drawn by QCPGraph itself.
+// thin, dashed, translucent and impulse lines are drawn by QCPGraph itself.
 class CurveGraph : public QCPGraph
 {
     Q_OBJECT
