@@ -100,7 +100,7 @@ void Continuous::redraw()
     }
 
     spectrumPlot->clearGraphs();
-    QCPGraph *line = spectrumPlot->addGraph();
+    QCPGraph *line = addGraph(spectrumPlot);
     line->setData(spectrumKeys, spectrumValues);
     line->setPen(spectrumPen);
     if (kind == Rectangular)
@@ -113,7 +113,7 @@ void Continuous::redraw()
         QPen levelPen(Qt::red, 2);
         levelPen.setStyle(Qt::DashLine);
         levelPen.setColor(QColor(255, 0, 0, 158));
-        QCPGraph *level = spectrumPlot->addGraph();
+        QCPGraph *level = addGraph(spectrumPlot);
         level->setData(levelKeys, levelValues);
         level->setPen(levelPen);
     }
@@ -154,7 +154,7 @@ void Continuous::buildSignal()
         }
     }
 
-    QCPGraph *graph = signalPlot->addGraph();
+    QCPGraph *graph = addGraph(signalPlot);
     graph->setData(t, y);
     graph->setPen(signalPen);
 }

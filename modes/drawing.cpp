@@ -134,7 +134,7 @@ double Drawing::splineAt(double f) const
 void Drawing::redraw()
 {
     spectrumPlot->clearGraphs();
-    QCPGraph *spectrum = spectrumPlot->addGraph();
+    QCPGraph *spectrum = addGraph(spectrumPlot);
     if (splineReady) {
         curveKeys.resize(FrequencySamples);
         curveValues.resize(FrequencySamples);
@@ -155,7 +155,7 @@ void Drawing::redraw()
     signalPlot->clearGraphs();
     if (splineReady) {
         synthesise();
-        QCPGraph *signal = signalPlot->addGraph();
+        QCPGraph *signal = addGraph(signalPlot);
         signal->setData(timeSamples, signalSamples, true);
         signal->setPen(signalPen);
     }

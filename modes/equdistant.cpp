@@ -137,7 +137,7 @@ void Equdistant::redraw()
     }
 
     spectrumPlot->clearGraphs();
-    QCPGraph *const spectrum = spectrumPlot->addGraph();
+    QCPGraph *const spectrum = addGraph(spectrumPlot);
     spectrum->setData(spectrumKeys, spectrumValues);
     spectrum->setLineStyle(QCPGraph::lsImpulse);
     spectrum->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, 6));
@@ -160,7 +160,7 @@ void Equdistant::redraw()
     }
 
     signalPlot->clearGraphs();
-    QCPGraph *const signal = signalPlot->addGraph();
+    QCPGraph *const signal = addGraph(signalPlot);
     signal->setData(timeSamples, signalSamples);
     signal->setPen(signalPen);
     replot(signalPlot);

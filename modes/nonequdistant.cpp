@@ -130,7 +130,7 @@ void Nonequdistant::redraw()
     const int n = spectrumKeys.size();
     spectrumPlot->clearGraphs();
     for (int i = 0; i < n; ++i) {
-        QCPGraph *const harmonic = spectrumPlot->addGraph();
+        QCPGraph *const harmonic = addGraph(spectrumPlot);
         harmonic->setData(QVector<double>{spectrumKeys.at(i)},
                           QVector<double>{spectrumValues.at(i)});
         harmonic->setLineStyle(QCPGraph::lsImpulse);
@@ -154,7 +154,7 @@ void Nonequdistant::redraw()
     }
 
     signalPlot->clearGraphs();
-    QCPGraph *const signal = signalPlot->addGraph();
+    QCPGraph *const signal = addGraph(signalPlot);
     signal->setData(timeSamples, signalSamples);
     signal->setPen(signalPen);
     replot(signalPlot);

@@ -1,5 +1,7 @@
 #include "submode.h"
 
+#include "curvegraph.h"
+
 #include <QDoubleSpinBox>
 #include <QSpinBox>
 #include <qcustomplot.h>
@@ -37,4 +39,9 @@ void Submode::replot(QCustomPlot *plot)
     // QCustomPlot keeps at most one queued replot per plot, whatever the
     // number of requests; it renders with the same pens and antialiasing.
     plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QCPGraph *Submode::addGraph(QCustomPlot *plot)
+{
+    return CurveGraph::add(plot);
 }

@@ -4,6 +4,7 @@
 #include <QPen>
 #include <QVector>
 
+class QCPGraph;
 class QCustomPlot;
 class QDoubleSpinBox;
 class QLabel;
@@ -47,6 +48,9 @@ protected:
     // two parameters, and each box echoes its value back through the window);
     // the graphs are rebuilt at once every time, but the plot is drawn once.
     static void replot(QCustomPlot *plot);
+    // A new graph on the plot's default axes, drawn by the program's own
+    // curve rasteriser (CurveGraph); the plot owns it.
+    static QCPGraph *addGraph(QCustomPlot *plot);
 
     const int kind;
     bool ready = false;

@@ -1,0 +1,42 @@
+#ifndef CURVEGRAPH_H
+#define CURVEGRAPH_H
+
+#include <qcustomplot.h>
+
+// A graph whose thick solid line is rasterised piecewise: every segment as a
+// straight flat-ended line, every turn's bevel as a small triangle, and the
+// ends pushed out by half the width for the square caps. The union is the
+// outline QPainter strokes for the same pen, but drawn in pieces: QPainter
+// stroking the polyline in one piece builds a single self-overlapping outline
+// around the whole curve and fills it with the winding rule, which costs
+// several times more for the dense zigzags of a wave packet or a beat, while
+// flat-ended lines of a solid pen take the raster engine's direct line path.
+//
+// Pens, data, line styles, scatters and antialiasing stay as they are set;
+// thin, dashed, translucent and impulse lines are drawn by QCPGraph itself.
+class CurveGraph : public QCPGraph
+{
+    Q_OBJECT
+
+public:
+    CurveGraph(QCPAxis *keyAxis, QCPAxis *valueAxis);
+
+    // A graph of this kind added to the plot's default axes, named as
+    // QCustomPlot::addGraph() names its graphs.
+    static CurveGraph *add(QCustomPlot *plot);
+
+    // Every curve in the program stroked by QPainter in one piece, as before
+    // this class: for comparing the two renderings and timing them.
+    static void setPlainStroking(bool plain) { plainStroking = plain; }
+    static bool isPlainStroking() { return plainStroking; }
+
+protected:
+    void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override;
+
+private:
+    void drawPiecewise(QCPPainter *painter, const QPointF *points, int count) const;
+
+    static bool plainStroking;
+};
+
+#endif // CURVEGRAPH_H
