@@ -150,14 +150,33 @@ void Equdistant::redraw()
     timeSamples.resize(m);
     signalSamples.resize(m);
     const double dt = 20.0 / (timeSamples.size() - 1);
-    for (int j = 0; j < m; ++j) {
-        signalSamples[j] = 0.0;
+    for (int j = 0; j < m; ++j)
         timeSamples[j] = j * dt - 10.0;
+
+    // The packet is redrawn on every pick and every step of a drag, and the
+    // cosines are nearly all its cost. Products are formed left to right, so
+    // key * TwoPi can be taken once per harmonic. The samples mirror about
+    // t = 0, and cos(-x) is cos(x) bit for bit, so a later sample whose time
+    // is exactly minus its mirror's has the same sum, term by term in the
+    // same order. Rounding leaves about half the pairs exact; a sample whose
+    // time is not gets its own sum.
+    QVector<double> angular(n);
+    for (int k = 0; k < n; ++k)
+        angular[k] = spectrumKeys.at(k) * TwoPi;
+    const double *const w = angular.constData();
+    const double *const v = spectrumValues.constData();
+    const double *const t = timeSamples.constData();
+    double *const s = signalSamples.data();
+    for (int j = 0; j < m; ++j) {
+        const int mirror = m - 1 - j;
+        if (mirror < j && t[mirror] == -t[j]) {
+            s[j] = s[mirror];
+            continue;
+        }
+        double sum = 0.0;
         for (int k = 0; k < n; ++k)
-            signalSamples[j] =
-                std::cos(spectrumKeys.at(k) * TwoPi * timeSamples.at(j)) * spectrumValues.at(k) +
-                signalSamples.at(j);
-        signalSamples[j] /= n;
+            sum = std::cos(w[k] * t[j]) * v[k] + sum;
+        s[j] = sum / n;
     }
 
     signalPlot->clearGraphs();
