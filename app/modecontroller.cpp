@@ -6,6 +6,8 @@
 #include "nonequdistant.h"
 #include "ui_mainwindow.h"
 
+#include <QCoreApplication>
+
 ModeController::ModeController(int spectrumKind, Ui::MainWindow *form)
     : spectrumKind(spectrumKind), comboBox(form->comboBox), kindLabel(form->label_7), form(form)
 {
@@ -83,6 +85,12 @@ void ModeController::select(int index)
             break;
         }
     }
-    if (page >= 0)
+    if (page >= 0) {
         form->stackedWidget_2->setCurrentIndex(page);
+        // Each widget the switch shows posts itself an update, delivered only
+        // after the new submode's replots, queued earlier, have painted the
+        // window and the page with it: the page would be painted twice.
+        // Marking it dirty now lets that one paint cover it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    }
 }
