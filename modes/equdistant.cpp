@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSpinBox>
+#include <QVarLengthArray>
 #include <qcustomplot.h>
 
 #include <cmath>
@@ -160,7 +161,7 @@ void Equdistant::redraw()
     // is exactly minus its mirror's has the same sum, term by term in the
     // same order. Rounding leaves about half the pairs exact; a sample whose
     // time is not gets its own sum.
-    QVector<double> angular(n);
+    QVarLengthArray<double, 64> angular(n); // the count box allows at most 50
     for (int k = 0; k < n; ++k)
         angular[k] = spectrumKeys.at(k) * TwoPi;
     const double *const w = angular.constData();
