@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -125,6 +126,12 @@ void type(QAbstractSpinBox *box, const QString &text)
 void type(QDoubleSpinBox *box, double value)
 {
     type(box, box->locale().toString(value, 'f', box->decimals()));
+}
+
+void settle()
+{
+    while (QAbstractEventDispatcher::instance()->processEvents(QEventLoop::AllEvents)) {
+    }
 }
 
 void WindowFixture::openWindow()

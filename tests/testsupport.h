@@ -51,6 +51,9 @@ void pick(QComboBox *box, int index);
 void type(QAbstractSpinBox *box, const QString &text);
 void type(QDoubleSpinBox *box, double value);
 
+// Runs the event loop until nothing is pending, queued replots included.
+void settle();
+
 // Base of the test classes: init() opens a fresh window for each test function.
 class WindowFixture
 {
