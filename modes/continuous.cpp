@@ -155,7 +155,5 @@ void Continuous::buildSignal()
         }
     }
 
-    QCPGraph *graph = addGraph(signalPlot);
-    graph->setData(t, y, true);
-    graph->setPen(signalPen);
+    addSignalGraph(t, y);
 }

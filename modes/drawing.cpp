@@ -155,9 +155,7 @@ void Drawing::redraw()
     signalPlot->clearGraphs();
     if (splineReady) {
         synthesise();
-        QCPGraph *signal = addGraph(signalPlot);
-        signal->setData(timeSamples, signalSamples, true);
-        signal->setPen(signalPen);
+        addSignalGraph(timeSamples, signalSamples);
     }
     replot(signalPlot);
 }

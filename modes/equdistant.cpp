@@ -181,9 +181,7 @@ void Equdistant::redraw()
     }
 
     signalPlot->clearGraphs();
-    QCPGraph *const signal = addGraph(signalPlot);
-    signal->setData(timeSamples, signalSamples, true);
-    signal->setPen(signalPen);
+    addSignalGraph(timeSamples, signalSamples);
     replot(signalPlot);
 }
 

@@ -154,10 +154,7 @@ void Nonequdistant::redraw()
     }
 
     signalPlot->clearGraphs();
-    QCPGraph *const signal = addGraph(signalPlot);
-    // The times rise by construction; saying so spares QCustomPlot a sort.
-    signal->setData(timeSamples, signalSamples, true);
-    signal->setPen(signalPen);
+    addSignalGraph(timeSamples, signalSamples);
     replot(signalPlot);
 }
 

@@ -45,3 +45,10 @@ QCPGraph *Submode::addGraph(QCustomPlot *plot)
 {
     return CurveGraph::add(plot);
 }
+
+void Submode::addSignalGraph(const QVector<double> &times, const QVector<double> &values) const
+{
+    QCPGraph *const graph = addGraph(signalPlot);
+    graph->setData(times, values, true);
+    graph->setPen(signalPen);
+}

@@ -51,6 +51,9 @@ protected:
     // A new graph on the plot's default axes, drawn by the program's own
     // curve rasteriser (CurveGraph); the plot owns it.
     static QCPGraph *addGraph(QCustomPlot *plot);
+    // Adds the signal curve to the signal plot, drawn with the signal pen; the
+    // times must rise, as every submode builds them.
+    void addSignalGraph(const QVector<double> &times, const QVector<double> &values) const;
 
     const int kind;
     bool ready = false;
