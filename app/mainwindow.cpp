@@ -137,28 +137,6 @@ void MainWindow::setupPlots()
         axis->setSubTickLength(5, 0);
         axis->setTickLength(10, 0);
     }
-
-    spectrum->installEventFilter(this);
-    signal->installEventFilter(this);
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    // A plot renders at once when it is resized, which happens when the work
-    // page is first shown: the submode being built there asks for its own
-    // render a moment later, so the first visit would draw every plot twice.
-    // The new size is laid out at once, so that pixels and coordinates
-    // convert right away, and the render joins the submode's.
-    if (event->type() == QEvent::Resize && (watched == form->widget || watched == form->widget_2)) {
-        QCustomPlot *const plot = static_cast<QCustomPlot *>(watched);
-        plot->setViewport(plot->rect());
-        for (const auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins,
-                                 QCPLayoutElement::upLayout})
-            plot->plotLayout()->update(phase);
-        plot->replot(QCustomPlot::rpQueuedReplot);
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::forward(int index, double value)

@@ -29,9 +29,6 @@ public:
 
     ModeController *modeController() const { return controller.get(); }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private slots:
     void on_pushButton_2_clicked();
     void on_pushButton_3_clicked();
