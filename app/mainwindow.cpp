@@ -5,8 +5,9 @@
 #include "submode.h"
 #include "ui_mainwindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QIcon>
+#include <QScreen>
 
 // The images are compiled into the static core library, whose resource
 // initialiser no linker keeps on its own; registering them before the form is
@@ -25,6 +26,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
     registerImages();
     form->setupUi(this);
+    showSharpImages();
     setWindowIcon(applicationIcon());
     // Narrowing the ranges emits valueChanged; with no controller yet the
     // slots ignore it.
@@ -37,6 +39,32 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::prepareDisplayScaling()
+{
+    // A factor given by hand is for a projector whose desktop is left at
+    // 100 %; multiplied by the desktop's, it would scale twice elsewhere.
+    const bool givenByHand = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    if (!givenByHand)
+        QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#else
+    if (givenByHand)
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+#endif
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+void MainWindow::showOnWholeScreen()
+{
+    // A window manager makes the window full screen when asked; without one
+    // (a kiosk session started by xinit) the request goes unanswered, and the
+    // window has to take the screen's size itself.
+    setGeometry(screen()->geometry());
+    showFullScreen();
+}
 
 QPalette MainWindow::lecturePalette()
 {
@@ -54,6 +82,21 @@ QIcon MainWindow::applicationIcon()
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/quarnel-%1.png").arg(size), QSize(size, size));
     return icon;
+}
+
+void MainWindow::showSharpImages()
+{
+    // The form loads every image at its 1x size, and the labels scale it to
+    // theirs in device pixels; a screen of more pixels per point gets the
+    // drawings of twice the resolution to scale from.
+    if (qApp->devicePixelRatio() <= 1)
+        return;
+    const std::pair<QLabel *, const char *> images[] = {{form->label_13, "ulvar"},
+                                                        {form->label_14, "mendo"},
+                                                        {form->label_22, "rot22"},
+                                                        {form->label_23, "rot47"}};
+    for (const auto &[label, name] : images)
+        label->setPixmap(QPixmap(QStringLiteral(":/images/%1@2x.png").arg(QLatin1String(name))));
 }
 
 void MainWindow::setupSpinBoxes()

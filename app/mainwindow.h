@@ -21,6 +21,15 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Scales the whole window by the desktop's scale factor, fractional ones
+    // (150 %) included, with sharp images; QT_SCALE_FACTOR, when set, takes
+    // the desktop's place. Must run before the application object is made.
+    static void prepareDisplayScaling();
+
+    // Full screen on the screen the window starts on, also where no window
+    // manager is there to honour the request.
+    void showOnWholeScreen();
+
     // The light lavender background of the lecture screens.
     static QPalette lecturePalette();
 
@@ -49,6 +58,7 @@ private slots:
     void on_pushButton_7_clicked();
 
 private:
+    void showSharpImages();
     void setupSpinBoxes();
     void setupPlots();
     // Hands a control's value to the current submode, if there is one.

@@ -8,7 +8,11 @@
 // plot other than once, costs more than the bar, or renders slower than with
 // plain stroking, or when a dense zigzag does not render fast enough.
 //
-//   quarnel_bench [--events N] [--warmup N] [--sizes WxH,WxH] [--only TEXT]
+// A size WxH@F is a screen of WxH pixels on a desktop scaled by F: the window
+// is W/F x H/F logical pixels, measured in a process of its own started with
+// QT_SCALE_FACTOR=F, and its rows join the table.
+//
+//   quarnel_bench [--events N] [--warmup N] [--sizes WxH,WxH@F] [--only TEXT]
 #include "curvegraph.h"
 #include "mainwindow.h"
 
@@ -19,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStringList>
@@ -106,7 +111,7 @@ public:
     {
         window->setAutoFillBackground(true);
         window->setPalette(MainWindow::lecturePalette());
-        window->resize(size);
+        window->resize(size / window->devicePixelRatioF());
         window->show();
         settle();
         spectrum = std::make_unique<PlotWatch>(widget<QCustomPlot>("widget"));
@@ -251,7 +256,7 @@ QString pair(const Row &r, const char *plain, const char *piecewise)
 const std::vector<Column> &columns()
 {
     static const std::vector<Column> all = {
-        {QStringLiteral("window"), 10, [](const Row &r) { return r.size; }},
+        {QStringLiteral("window"), 12, [](const Row &r) { return r.size; }},
         {QStringLiteral("interaction"), 30, [](const Row &r) { return r.interaction->name; }},
         {QStringLiteral("median ms"), 10, [](const Row &r) { return ms(r.median("latency")); }},
         {QStringLiteral("p95 ms"), 8, [](const Row &r) { return ms(r.p95("latency")); }},
@@ -405,7 +410,11 @@ std::vector<Interaction> interactions()
 Row measure(Stage &stage, const Interaction &interaction, int warmup, int events)
 {
     Row row;
-    row.size = QStringLiteral("%1x%2").arg(stage.window->width()).arg(stage.window->height());
+    const double factor = stage.window->devicePixelRatioF();
+    const QSize screen = stage.window->size() * factor;
+    row.size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
+    if (factor != 1)
+        row.size += QStringLiteral("@") + QString::number(factor);
     row.interaction = &interaction;
 
     // Each kind starts from the menu page, as a lecturer would.
@@ -474,31 +483,40 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program does, but at 1 unless told: the offscreen screen's
+    // 100 dpi would scale the window by 1.04.
+    if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        qputenv("QT_SCALE_FACTOR", "1");
+    MainWindow::prepareDisplayScaling();
     previousHandler = qInstallMessageHandler(dropPlatformNoise);
     QApplication app(argc, argv);
 
     int warmup = 3;
     int events = 30;
-    QList<QSize> sizes{{1920, 1080}, {3840, 2160}};
+    QStringList sizes{QStringLiteral("1920x1080"), QStringLiteral("3840x2160"),
+                      QStringLiteral("3840x2160@2")};
     QString only;
+    // Set in the process that measures the sizes of one scale factor for
+    // another: it prints its rows only.
+    bool rowsOnly = false;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--events")) {
+    for (int i = 1; i < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--rows")) {
+            rowsOnly = true;
+            --i;
+        } else if (i + 1 == args.size()) {
+            break;
+        } else if (args[i] == QLatin1String("--events")) {
             events = qMax(1, args[i + 1].toInt());
         } else if (args[i] == QLatin1String("--warmup")) {
             warmup = qMax(0, args[i + 1].toInt());
         } else if (args[i] == QLatin1String("--only")) {
             only = args[i + 1];
         } else if (args[i] == QLatin1String("--sizes")) {
-            sizes.clear();
-            for (const QString &size : args[i + 1].split(QLatin1Char(','))) {
-                const QStringList wh = size.split(QLatin1Char('x'));
-                if (wh.size() == 2)
-                    sizes << QSize(wh[0].toInt(), wh[1].toInt());
-            }
+            sizes = args[i + 1].split(QLatin1Char(','), Qt::SkipEmptyParts);
         } else {
-            std::fprintf(stderr, "usage: quarnel_bench [--events N] [--warmup N] [--sizes WxH,...] "
-                                 "[--only TEXT]\n");
+            std::fprintf(stderr, "usage: quarnel_bench [--events N] [--warmup N] "
+                                 "[--sizes WxH,WxH@F,...] [--only TEXT]\n");
             return 2;
         }
     }
@@ -506,16 +524,55 @@ int main(int argc, char *argv[])
     QElapsedTimer total;
     total.start();
     const std::vector<Interaction> kinds = interactions();
-    std::vector<Row> rows;
-    QStringList plotSizes;
-    for (const QSize &size : sizes) {
-        Stage stage(size);
-        for (const Interaction &interaction : kinds) {
-            if (interaction.name.contains(only))
-                rows.push_back(measure(stage, interaction, warmup, events));
+    const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+    QStringList lines, plotSizes;
+    bool met = true;
+    for (const QString &size : sizes) {
+        const QStringList screenAndFactor = size.split(QLatin1Char('@'));
+        const QStringList wh = screenAndFactor[0].split(QLatin1Char('x'));
+        const double sizeFactor = screenAndFactor.size() > 1 ? screenAndFactor[1].toDouble() : 1;
+        if (wh.size() != 2 || sizeFactor <= 0) {
+            std::fprintf(stderr, "bad size %s\n", qPrintable(size));
+            return 2;
         }
-        plotSizes << QStringLiteral("%1: plots %2x%3 and %4x%5")
-                         .arg(rows.back().size)
+        if (sizeFactor != factor) {
+            // QT_SCALE_FACTOR is read once, when the application starts.
+            QProcess scaled;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(sizeFactor));
+            scaled.setProcessEnvironment(environment);
+            scaled.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            scaled.start(QCoreApplication::applicationFilePath(),
+                         {QStringLiteral("--rows"), QStringLiteral("--events"),
+                          QString::number(events), QStringLiteral("--warmup"),
+                          QString::number(warmup), QStringLiteral("--only"), only,
+                          QStringLiteral("--sizes"), size});
+            scaled.waitForFinished(-1);
+            met = met && scaled.exitStatus() == QProcess::NormalExit && scaled.exitCode() == 0;
+            for (const QString &line :
+                 QString::fromUtf8(scaled.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+                if (line.startsWith(QLatin1String("plots ")))
+                    plotSizes << line.mid(6);
+                else if (!line.isEmpty())
+                    lines << line;
+            }
+            continue;
+        }
+        Stage stage(QSize(wh[0].toInt(), wh[1].toInt()));
+        QString name;
+        for (const Interaction &interaction : kinds) {
+            if (!interaction.name.contains(only))
+                continue;
+            const Row row = measure(stage, interaction, warmup, events);
+            QString line;
+            for (const Column &column : columns())
+                line += padded(column.cell(row), column.width);
+            lines << line.trimmed();
+            met = met && (row.interaction->inBar ? row.meetsBar() : row.rendersAsExpected());
+            name = row.size;
+        }
+        plotSizes << QStringLiteral("%1: plots %2x%3 and %4x%5 logical pixels")
+                         .arg(name)
                          .arg(stage.spectrum->plot->width())
                          .arg(stage.spectrum->plot->height())
                          .arg(stage.signal->plot->width())
@@ -523,12 +580,19 @@ int main(int argc, char *argv[])
     }
 
     QTextStream out(stdout);
+    if (rowsOnly) {
+        for (const QString &line : plotSizes)
+            out << "plots " << line << '\n';
+        out << lines.join(QLatin1Char('\n')) << '\n';
+        return met ? 0 : 1;
+    }
     out << "Quarnel interaction benchmark: Qt " << qVersion() << ", QCustomPlot "
         << QCUSTOMPLOT_VERSION_STR << ", platform " << QGuiApplication::platformName() << ", "
         << events << " events per interaction after " << warmup << " warm-up\n";
     for (const QString &line : plotSizes)
         out << line << '\n';
-    out << "latency: event delivered until nothing is pending (handler: until the event's "
+    out << "window: the screen's pixels, @F a desktop scaled by F\n"
+           "latency: event delivered until nothing is pending (handler: until the event's "
            "handling returns, the render not included); bare: replot of both plots "
            "holding the same graphs, until nothing is pending; ratio = median / bare median\n"
            "plain: the same bare render with every curve stroked by QPainter in one piece; "
@@ -538,18 +602,7 @@ int main(int argc, char *argv[])
     QString header;
     for (const Column &column : columns())
         header += padded(column.header, column.width);
-    out << header.trimmed() << '\n';
-    bool met = true;
-    for (const Row &row : rows) {
-        QString line;
-        for (const Column &column : columns())
-            line += padded(column.cell(row), column.width);
-        out << line.trimmed() << '\n';
-        if (row.interaction->inBar)
-            met = met && row.meetsBar();
-        else
-            met = met && row.rendersAsExpected();
-    }
+    out << header.trimmed() << '\n' << lines.join(QLatin1Char('\n')) << '\n';
     out << "\nbar (1 render per plot per event, median <= " << LatencyBar
         << " x bare, speed-up >= " << SpeedUpBar << " dense / " << NotSlowerBar
         << " others): " << (met ? "met" : "NOT met") << "; total "

@@ -1,5 +1,6 @@
 // Renders every screen of the window at 1920x1080 into PNG files, so that a
 // person can look at what a lecture hall will see. Usage: quarnel_screens DIR
+// (QT_SCALE_FACTOR=2 renders them as a 200 % desktop shows them).
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -9,6 +10,11 @@
 
 int main(int argc, char *argv[])
 {
+    // The offscreen screen claims 100 dpi, which the desktop's scaling would
+    // turn into a factor of 1.04; the screens are shown at 1 unless asked.
+    if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        qputenv("QT_SCALE_FACTOR", "1");
+    MainWindow::prepareDisplayScaling();
     QApplication application(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screens"));
     QDir().mkpath(out.path());

@@ -16,27 +16,31 @@ namespace {
 
 const double Pi = 3.14159265358979323846;
 
-QImage blank(int w, int h, const QColor &fill = Qt::transparent)
+// A w x h canvas at the given scale: scale 2 gives the @2x variant that Qt
+// picks on its own for a screen of device pixel ratio 2.
+QImage blank(int w, int h, double scale, const QColor &fill = Qt::transparent)
 {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(qRound(w * scale), qRound(h * scale), QImage::Format_ARGB32_Premultiplied);
     img.fill(fill);
     return img;
 }
 
-void smooth(QPainter &p)
+// Drawing in the units of the 1x image, whatever the canvas's scale.
+void smooth(QPainter &p, double scale)
 {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(scale, scale);
 }
 
 // Spectrum emblem: line heights follow |sinc|, the spectrum of a rectangular pulse,
 // which is the first example shown in the lectures.
-QImage spectrumEmblem()
+QImage spectrumEmblem(double scale)
 {
     const int s = 500;
-    QImage img = blank(s, s);
+    QImage img = blank(s, s, scale);
     QPainter p(&img);
-    smooth(p);
+    smooth(p, scale);
 
     const QPointF c(s / 2.0, s / 2.0);
     QRadialGradient bg(c.x() - 60, c.y() - 80, s * 0.6);
@@ -71,12 +75,12 @@ QImage spectrumEmblem()
 }
 
 // Wave emblem: an exponentially damped sine, the time-domain counterpart of a spectral line.
-QImage waveEmblem()
+QImage waveEmblem(double scale)
 {
     const int w = 150, h = 122;
-    QImage img = blank(w, h);
+    QImage img = blank(w, h, scale);
     QPainter p(&img);
-    smooth(p);
+    smooth(p, scale);
 
     const QRectF box(3, 3, w - 6, h - 6);
     QLinearGradient bg(box.topLeft(), box.bottomLeft());
@@ -112,9 +116,9 @@ QImage waveEmblem()
 // small sizes stay readable instead of being shrunk copies of the large one.
 QImage appIcon(int size)
 {
-    QImage img = blank(size, size);
+    QImage img = blank(size, size, 1);
     QPainter p(&img);
-    smooth(p);
+    smooth(p, 1);
     const double k = size / 256.0;
     p.scale(k, k);
     const auto stroke = [k](double units, double minPixels) {
@@ -181,16 +185,17 @@ struct AvatarStyle
 };
 
 // Avatars are opaque so the JPEG copy matches the PNG; all sizes scale from the shorter side.
-QImage avatar(int w, int h, const AvatarStyle &st)
+QImage avatar(int w, int h, double scale, const AvatarStyle &st)
 {
-    QImage img = blank(w, h, st.bgBottom);
+    QImage img = blank(w, h, scale, st.bgBottom);
     QPainter p(&img);
-    smooth(p);
+    smooth(p, scale);
+    const QRect area(0, 0, w, h);
 
     QLinearGradient bg(0, 0, 0, h);
     bg.setColorAt(0, st.bgTop);
     bg.setColorAt(1, st.bgBottom);
-    p.fillRect(img.rect(), bg);
+    p.fillRect(area, bg);
 
     const double u = std::min(w, h);
     const double cx = w / 2.0;
@@ -202,7 +207,7 @@ QImage avatar(int w, int h, const AvatarStyle &st)
         p.setBrush(st.bgTop.lighter(112));
         p.drawPath(clip);
     } else {
-        clip.addRect(img.rect());
+        clip.addRect(area);
     }
     p.setClipPath(clip);
 
@@ -261,13 +266,15 @@ int main(int argc, char **argv)
                             QColor(92, 104, 124), false};
     const AvatarStyle second{QColor(196, 186, 164), QColor(150, 138, 116), QColor(236, 230, 218),
                              QColor(104, 94, 78), true};
-    const QImage author1 = avatar(186, 217, first);
-
-    bool ok = save(spectrumEmblem(), dir, "ulvar.png", "PNG");
-    ok = save(waveEmblem(), dir, "mendo.png", "PNG") && ok;
-    ok = save(author1, dir, "rot22.png", "PNG") && ok;
-    ok = save(author1.convertToFormat(QImage::Format_RGB32), dir, "rot22.jpg", "JPG") && ok;
-    ok = save(avatar(518, 488, second), dir, "rot47.png", "PNG") && ok;
+    const QImage author1 = avatar(186, 217, 1, first);
+    bool ok = save(author1.convertToFormat(QImage::Format_RGB32), dir, "rot22.jpg", "JPG");
+    for (const double scale : {1, 2}) {
+        const QString suffix = scale == 1 ? QString(".png") : QString("@2x.png");
+        ok = save(spectrumEmblem(scale), dir, "ulvar" + suffix, "PNG") && ok;
+        ok = save(waveEmblem(scale), dir, "mendo" + suffix, "PNG") && ok;
+        ok = save(avatar(186, 217, scale, first), dir, "rot22" + suffix, "PNG") && ok;
+        ok = save(avatar(518, 488, scale, second), dir, "rot47" + suffix, "PNG") && ok;
+    }
 
     // The sizes the hicolor theme looks up first; the window takes them from the resources too.
     if (argc == 3) {
@@ -276,8 +283,12 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "cannot create %s\n", argv[2]);
             return 1;
         }
-        for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        // An icon drawn for twice the pixels is what a screen of ratio 2 shows.
+        for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
             ok = save(appIcon(size), icons, QString("quarnel-%1.png").arg(size), "PNG") && ok;
+            ok =
+                save(appIcon(2 * size), icons, QString("quarnel-%1@2x.png").arg(size), "PNG") && ok;
+        }
     }
     return ok ? 0 : 1;
 }
