@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 
 #include "axisticker.h"
+#include "baseband.h"
 #include "modecontroller.h"
+#include "sound.h"
 #include "submode.h"
 #include "ui_mainwindow.h"
 
@@ -32,6 +34,7 @@ MainWindow::MainWindow(QWidget *parent)
     // slots ignore it.
     setupSpinBoxes();
     setupPlots();
+    setupSound();
 
     form->stackedWidget->setCurrentIndex(0);
     form->stackedWidget_3->setCurrentIndex(0);
@@ -182,6 +185,27 @@ void MainWindow::setupPlots()
     }
 }
 
+void MainWindow::setupSound()
+{
+    sound = std::make_unique<Sound>(form->widget_2);
+    if (!sound->isAvailable()) {
+        form->soundButton->setEnabled(false);
+        form->soundButton->setToolTip(QStringLiteral("Нет устройства вывода звука"));
+    }
+    // Whatever changes the spectrum ends in one render of the signal plot.
+    connect(form->widget_2, &QCustomPlot::afterReplot, this, [this] {
+        if (sound->isPlaying())
+            sound->change(shownSignal());
+    });
+    connect(sound.get(), &Sound::failed, this, [this] { form->soundButton->setChecked(false); });
+}
+
+Baseband MainWindow::shownSignal() const
+{
+    const Submode *const submode = controller ? controller->currentSubmode() : nullptr;
+    return submode ? Baseband(*submode) : Baseband();
+}
+
 void MainWindow::forward(int index, double value)
 {
     if (!controller)
@@ -208,6 +232,7 @@ void MainWindow::on_comboBox_activated(int index)
 
 void MainWindow::on_pushButton_clicked()
 {
+    form->soundButton->setChecked(false);
     controller.reset();
 }
 
@@ -274,4 +299,12 @@ void MainWindow::on_pushButton_6_clicked()
 void MainWindow::on_pushButton_7_clicked()
 {
     form->stackedWidget_3->setCurrentIndex(0);
+}
+
+void MainWindow::on_soundButton_toggled(bool checked)
+{
+    if (!checked)
+        sound->stop();
+    else if (!sound->play(shownSignal()))
+        form->soundButton->setChecked(false);
 }

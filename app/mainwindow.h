@@ -4,8 +4,10 @@
 #include <QMainWindow>
 #include <memory>
 
+class Baseband;
 class ModeController;
 class QIcon;
+class Sound;
 
 namespace Ui {
 class MainWindow;
@@ -37,6 +39,7 @@ public:
     static QIcon applicationIcon();
 
     ModeController *modeController() const { return controller.get(); }
+    Sound *soundOutput() const { return sound.get(); }
 
 private slots:
     void on_pushButton_2_clicked();
@@ -56,18 +59,23 @@ private slots:
     void on_pushButton_5_clicked();
     void on_pushButton_6_clicked();
     void on_pushButton_7_clicked();
+    void on_soundButton_toggled(bool checked);
 
 private:
     void showSharpImages();
     void setupSpinBoxes();
     void setupPlots();
+    void setupSound();
     // Hands a control's value to the current submode, if there is one.
     void forward(int index, double value);
+    // What the signal plot shows, for the sound.
+    Baseband shownSignal() const;
 
     std::unique_ptr<Ui::MainWindow> form;
     // Declared after the form so that it goes first: its submode still
     // touches the plots and controls while it is destroyed.
     std::unique_ptr<ModeController> controller;
+    std::unique_ptr<Sound> sound;
 };
 
 #endif // MAINWINDOW_H

@@ -1,5 +1,7 @@
 #include "continuous.h"
 
+#include "baseband.h"
+
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <qcustomplot.h>
@@ -125,6 +127,32 @@ void Continuous::redraw()
     replot(signalPlot);
 }
 
+double Continuous::envelope(double t, double p, double w) const
+{
+    switch (kind) {
+    case Gaussian:
+        return std::exp(p * p * t * t * (-2.0) * Pi * Pi);
+    case Rectangular:
+        // The sinc's removable zero: t is exactly 0 at the middle sample.
+        return t == 0.0 ? 1.0 : std::sin((w * Pi) * t) / (t * (w * Pi));
+    case Lorentzian:
+        return t >= 0.0 ? std::exp(std::fabs(t) * (p * (-TwoPi))) : 0.0;
+    default:
+        return 0.0;
+    }
+}
+
+void Continuous::fillBaseband(QVector<std::complex<double>> &out) const
+{
+    const double f0 = centreBox->value();
+    const double w = widthBox->value();
+    const double p = lineParameter(w);
+    for (int j = 0; j < out.size(); ++j) {
+        const double t = Baseband::timeOf(j);
+        out[j] += envelope(t, p, w) * std::polar(1.0, t * (f0 * TwoPi));
+    }
+}
+
 void Continuous::buildSignal()
 {
     QVector<double> t(TimeSamples, 0.0);
@@ -133,26 +161,11 @@ void Continuous::buildSignal()
     const double f0 = centreBox->value();
     const double w = widthBox->value();
     const double p = lineParameter(w);
-    const int middle = TimeSamples / 2;
-
     for (int i = 0; i < TimeSamples; ++i) {
         t[i] = i * dt - 10.0;
         const double carrier = std::cos(t[i] * (f0 * TwoPi));
-        switch (kind) {
-        case Gaussian:
-            y[i] = std::exp(p * p * t[i] * t[i] * (-2.0) * Pi * Pi) * carrier;
-            break;
-        case Rectangular:
-            // The sinc's removable zero sits at the middle sample; find it by index.
-            y[i] = (i == middle) ? 1.0 * carrier
-                                 : std::sin((w * Pi) * t[i]) / (t[i] * (w * Pi)) * carrier;
-            break;
-        case Lorentzian:
-            y[i] = t[i] >= 0.0 ? std::exp(std::fabs(t[i]) * (p * (-TwoPi))) * carrier : 0.0;
-            break;
-        default:
-            break;
-        }
+        // Before the Lorentzian's start the signal is 0, not -0.
+        y[i] = kind == Lorentzian && t[i] < 0.0 ? 0.0 : envelope(t[i], p, w) * carrier;
     }
 
     addSignalGraph(t, y);

@@ -17,12 +17,16 @@ public:
 
     void redraw() override;
     void setParameter(int index, double value) override;
+    void fillBaseband(QVector<std::complex<double>> &out) const override;
 
 private:
     // Spectral density of this line at frequency f; 1 at f = f0.
     double spectrumAt(double f0, double p, double f) const;
     // The line parameter p of spectrumAt() for the width w in Hz.
     double lineParameter(double w) const;
+    // The signal's envelope at t for the line parameter p and the width w:
+    // the carrier at f0 makes it the signal.
+    double envelope(double t, double p, double w) const;
     void buildSignal();
 
     QDoubleSpinBox *const centreBox;

@@ -1,5 +1,7 @@
 #include "drawing.h"
 
+#include "baseband.h"
+
 #include "fourier.h"
 #include "spline.h"
 
@@ -160,6 +162,13 @@ void Drawing::redraw()
     replot(signalPlot);
 }
 
+void Drawing::fillBaseband(QVector<std::complex<double>> &out) const
+{
+    // The transform sums the spline's samples up to 5 Hz, where it ends.
+    if (splineReady)
+        Baseband::addHarmonics(curveKeys, curveValues, signalScale, out);
+}
+
 void Drawing::synthesise()
 {
     // z[n] = S(n df) for n up to 4000, zero above; then Z[k] sums
@@ -186,6 +195,7 @@ void Drawing::synthesise()
         largest = std::max(largest, std::fabs(signalSamples[j]));
     }
     // A stroke drawn entirely at 0 leaves the zero signal as it is.
+    signalScale = largest > 0.0 ? 1.0 / largest : 0.0;
     if (largest > 0.0) {
         for (double &sample : signalSamples)
             sample /= largest;

@@ -25,6 +25,7 @@ public:
     void redraw() override;
     // Index 0 with value 0.0 clears the drawing ("Очистить спектр").
     void setParameter(int index, double value) override;
+    void fillBaseband(QVector<std::complex<double>> &out) const override;
 
 private slots:
     void startDrawing(QMouseEvent *event);
@@ -54,6 +55,8 @@ private:
     QVector<double> curveKeys;
     QVector<double> curveValues;
     QVector<std::complex<double>> transformBuffer;
+    // What the transform's sums are multiplied by on the signal plot.
+    double signalScale = 0.0;
 };
 
 #endif // DRAWING_H

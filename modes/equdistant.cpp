@@ -1,5 +1,7 @@
 #include "equdistant.h"
 
+#include "baseband.h"
+
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -183,6 +185,11 @@ void Equdistant::redraw()
     signalPlot->clearGraphs();
     addSignalGraph(timeSamples, signalSamples);
     replot(signalPlot);
+}
+
+void Equdistant::fillBaseband(QVector<std::complex<double>> &out) const
+{
+    Baseband::addHarmonics(spectrumKeys, spectrumValues, 1.0 / spectrumKeys.size(), out);
 }
 
 void Equdistant::pressSpectrum(QMouseEvent *event)

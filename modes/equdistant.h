@@ -24,6 +24,7 @@ public:
 
     void redraw() override;
     void setParameter(int index, double value) override;
+    void fillBaseband(QVector<std::complex<double>> &out) const override;
 
     // Half the room the packet claims around its centre. An even count claims
     // one step more than its outermost harmonics reach.

@@ -1,5 +1,7 @@
 #include "nonequdistant.h"
 
+#include "baseband.h"
+
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -156,6 +158,11 @@ void Nonequdistant::redraw()
     signalPlot->clearGraphs();
     addSignalGraph(timeSamples, signalSamples);
     replot(signalPlot);
+}
+
+void Nonequdistant::fillBaseband(QVector<std::complex<double>> &out) const
+{
+    Baseband::addHarmonics(spectrumKeys, spectrumValues, 1.0 / spectrumKeys.size(), out);
 }
 
 void Nonequdistant::pressSpectrum(QMouseEvent *event)

@@ -26,6 +26,7 @@ public:
 
     void redraw() override;
     void setParameter(int index, double value) override;
+    void fillBaseband(QVector<std::complex<double>> &out) const override;
 
 private slots:
     void pressSpectrum(QMouseEvent *event);

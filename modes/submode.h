@@ -3,6 +3,7 @@
 
 #include <QPen>
 #include <QVector>
+#include <complex>
 
 class QCPGraph;
 class QCustomPlot;
@@ -33,6 +34,9 @@ public:
     virtual void redraw() = 0;
     // The parameter channel: index as the page's controls number them.
     virtual void setParameter(int index, double value) = 0;
+    // The signal now shown as the real part of its complex baseband (see
+    // Baseband), added into out at Baseband's grid; nothing for no signal.
+    virtual void fillBaseband(QVector<std::complex<double>> &out) const = 0;
 
     int submodeKind() const { return kind; }
 
