@@ -21,8 +21,18 @@ Playhead::Playhead(QCustomPlot *plot) : QWidget(plot), plot(plot)
     hide();
 }
 
+void Playhead::leave()
+{
+    // At a fractional scale (125 %, 150 %) the device pixels that Qt repaints
+    // under a widget moving away can fall a pixel short of those it painted,
+    // which would leave a trail of lines; a pixel more is repainted.
+    if (isVisible())
+        plot->update(geometry().adjusted(-1, -1, 1, 1));
+}
+
 void Playhead::moveTo(double t)
 {
+    leave();
     const QCPAxis *const time = plot->xAxis;
     if (!time->range().contains(t)) {
         hide();

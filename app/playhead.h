@@ -19,6 +19,8 @@ public:
     // Over time t of the plot's time axis, across its axis rectangle; hidden
     // where t is off the axis.
     void moveTo(double t);
+    // Hidden, leaving no trace at any scale.
+    void leave();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

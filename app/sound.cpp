@@ -67,6 +67,7 @@ void Sound::stop()
     playing = false;
     generator->fadeOut();
     frames.stop();
+    playhead->leave();
     playhead->hide();
     release.start();
 }

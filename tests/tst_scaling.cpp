@@ -1,13 +1,16 @@
 // Display scaling: the window at QT_SCALE_FACTOR 1, 1.5 and 2 (one process
 // each) has the layout of factor 1 in logical pixels, shows every text whole,
 // renders at the factor, and turns mouse positions into the same values.
+#include "audiosink.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBackingStore>
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTextDocument>
@@ -152,6 +155,38 @@ private slots:
         // least the screen's resolution.
         const QPixmap emblem = find<QLabel>("label_14")->pixmap(Qt::ReturnByValue);
         QCOMPARE(emblem.width(), factor > 1 ? 300 : 150);
+    }
+
+    void playheadLeavesNoTrail()
+    {
+        AudioSink::setNullDevice(true);
+        openWindow();
+        AudioSink::setNullDevice(false);
+        click("pushButton_2");
+        click("soundButton");
+        QTest::qWait(1500);
+        // What is on the screen, not the window painted afresh: offscreen,
+        // the backing store is an image in device pixels; under X, what the
+        // server shows.
+        QImage shown;
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            QPaintDevice *const device = window->backingStore()->paintDevice();
+            QCOMPARE(device->devType(), int(QInternal::Image));
+            shown = *static_cast<QImage *>(device);
+        } else {
+            shown = window->screen()->grabWindow(window->winId()).toImage();
+        }
+        const double factor = window->devicePixelRatioF();
+        const int y = qRound(signal->mapTo(window.get(), signal->rect().center()).y() * factor);
+        // One line where the playhead is, and nothing where it was.
+        QVector<int> green;
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixel(x, y) == qRgb(0, 130, 0))
+                green << x;
+        }
+        QVERIFY(!green.isEmpty());
+        QVERIFY2(green.last() - green.first() < qCeil(2 * factor),
+                 qPrintable(QStringLiteral("%1 to %2").arg(green.first()).arg(green.last())));
     }
 
     void sameLayoutAsAtFactorOne()
