@@ -13,14 +13,18 @@
 // QT_SCALE_FACTOR=F, and its rows join the table.
 //
 //   quarnel_bench [--events N] [--warmup N] [--sizes WxH,WxH@F] [--only TEXT]
+#include "audiosink.h"
 #include "curvegraph.h"
 #include "mainwindow.h"
+#include "playhead.h"
+#include "sound.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProcess>
@@ -28,11 +32,13 @@
 #include <QSpinBox>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
 #include <qcustomplot.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
@@ -48,6 +54,10 @@ constexpr double LatencyBar = 1.25;
 // stroking, beyond the noise of a shared machine.
 constexpr double SpeedUpBar = 2.5;
 constexpr double NotSlowerBar = 0.95;
+// A playhead frame against a bare render of the signal plot, and the share of
+// one core that playing takes while nothing else changes.
+constexpr double PlayheadBar = 0.2;
+constexpr double SoundCpuBar = 0.10;
 
 QtMessageHandler previousHandler = nullptr;
 
@@ -127,6 +137,17 @@ public:
     }
 
     void click(const char *buttonName) { widget<QPushButton>(buttonName)->click(); }
+
+    // The screen's size in pixels, and the scale factor when it is not 1.
+    QString name() const
+    {
+        const double factor = window->devicePixelRatioF();
+        const QSize screen = window->size() * factor;
+        QString text = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
+        if (factor != 1)
+            text += QStringLiteral("@") + QString::number(factor);
+        return text;
+    }
 
     // A user's pick, which also re-creates the submode already shown.
     void pick(int index)
@@ -410,11 +431,7 @@ std::vector<Interaction> interactions()
 Row measure(Stage &stage, const Interaction &interaction, int warmup, int events)
 {
     Row row;
-    const double factor = stage.window->devicePixelRatioF();
-    const QSize screen = stage.window->size() * factor;
-    row.size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
-    if (factor != 1)
-        row.size += QStringLiteral("@") + QString::number(factor);
+    row.size = stage.name();
     row.interaction = &interaction;
 
     // Each kind starts from the menu page, as a lecturer would.
@@ -472,6 +489,77 @@ Row measure(Stage &stage, const Interaction &interaction, int warmup, int events
     return row;
 }
 
+double cpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+// A playhead crossing the signal plot of the amplitude-modulation example, a
+// frame at a time, against a bare render of the same plot; at the first size
+// also the processor time that playing takes, on a device that takes the
+// samples in real time, while nothing else changes. One line of text.
+QString measureSound(Stage &stage, int frames, bool withCpu, bool &met)
+{
+    stage.click("pushButton_2");
+    stage.key("spinBox_2", Qt::Key_Up);
+    stage.key("spinBox_2", Qt::Key_Up);
+    settle();
+    QCustomPlot *const signal = stage.signal->plot;
+    std::vector<double> frame, bare;
+    {
+        Playhead playhead(signal);
+        QElapsedTimer clock;
+        for (int i = 0; i < frames; ++i) {
+            clock.start();
+            playhead.moveTo(-10.0 + 20.0 * i / frames);
+            settle();
+            frame.push_back(clock.nsecsElapsed() * 1e-6);
+            clock.start();
+            signal->replot();
+            settle();
+            bare.push_back(clock.nsecsElapsed() * 1e-6);
+        }
+    }
+    const double ratio = percentile(frame, 0.5) / percentile(bare, 0.5);
+    met = met && ratio <= PlayheadBar;
+    QString line = QStringLiteral("%1: a playhead frame %2 ms, a bare render of the signal plot %3 "
+                                  "ms, ratio %4 (bar %5)")
+                       .arg(stage.name())
+                       .arg(ms(percentile(frame, 0.5)))
+                       .arg(ms(percentile(bare, 0.5)))
+                       .arg(QString::number(ratio, 'f', 3))
+                       .arg(PlayheadBar);
+    if (withCpu) {
+        // Seconds of processor time per second, idle and playing.
+        const auto share = [](int seconds) {
+            const double start = cpuSeconds();
+            QElapsedTimer clock;
+            clock.start();
+            QEventLoop loop;
+            QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+            loop.exec();
+            return (cpuSeconds() - start) / (clock.nsecsElapsed() * 1e-9);
+        };
+        const double idle = share(3);
+        stage.click("soundButton");
+        const double playing = share(5);
+        stage.click("soundButton");
+        settle();
+        met = met && playing - idle <= SoundCpuBar;
+        line += QStringLiteral("; playing takes %1 % of one core more than idle (%2 % against "
+                               "%3 %; bar %4 %)")
+                    .arg(QString::number((playing - idle) * 100, 'f', 1))
+                    .arg(QString::number(playing * 100, 'f', 1))
+                    .arg(QString::number(idle * 100, 'f', 1))
+                    .arg(SoundCpuBar * 100);
+    }
+    stage.click("pushButton");
+    settle();
+    return line;
+}
+
 QString padded(const QString &text, int width)
 {
     return text.leftJustified(width, QLatin1Char(' '), false) + QLatin1Char(' ');
@@ -490,6 +578,9 @@ int main(int argc, char *argv[])
     MainWindow::prepareDisplayScaling();
     previousHandler = qInstallMessageHandler(dropPlatformNoise);
     QApplication app(argc, argv);
+    // "Звук" plays on a device that takes the samples in real time, wherever
+    // the benchmark runs.
+    AudioSink::setNullDevice(true);
 
     int warmup = 3;
     int events = 30;
@@ -525,7 +616,7 @@ int main(int argc, char *argv[])
     total.start();
     const std::vector<Interaction> kinds = interactions();
     const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
-    QStringList lines, plotSizes;
+    QStringList lines, plotSizes, soundLines;
     bool met = true;
     for (const QString &size : sizes) {
         const QStringList screenAndFactor = size.split(QLatin1Char('@'));
@@ -553,13 +644,14 @@ int main(int argc, char *argv[])
                  QString::fromUtf8(scaled.readAllStandardOutput()).split(QLatin1Char('\n'))) {
                 if (line.startsWith(QLatin1String("plots ")))
                     plotSizes << line.mid(6);
+                else if (line.startsWith(QLatin1String("sound ")))
+                    soundLines << line.mid(6);
                 else if (!line.isEmpty())
                     lines << line;
             }
             continue;
         }
         Stage stage(QSize(wh[0].toInt(), wh[1].toInt()));
-        QString name;
         for (const Interaction &interaction : kinds) {
             if (!interaction.name.contains(only))
                 continue;
@@ -569,10 +661,11 @@ int main(int argc, char *argv[])
                 line += padded(column.cell(row), column.width);
             lines << line.trimmed();
             met = met && (row.interaction->inBar ? row.meetsBar() : row.rendersAsExpected());
-            name = row.size;
         }
+        if (only.isEmpty() || QStringLiteral("playhead").contains(only))
+            soundLines << measureSound(stage, events, soundLines.isEmpty() && !rowsOnly, met);
         plotSizes << QStringLiteral("%1: plots %2x%3 and %4x%5 logical pixels")
-                         .arg(name)
+                         .arg(stage.name())
                          .arg(stage.spectrum->plot->width())
                          .arg(stage.spectrum->plot->height())
                          .arg(stage.signal->plot->width())
@@ -583,6 +676,8 @@ int main(int argc, char *argv[])
     if (rowsOnly) {
         for (const QString &line : plotSizes)
             out << "plots " << line << '\n';
+        for (const QString &line : soundLines)
+            out << "sound " << line << '\n';
         out << lines.join(QLatin1Char('\n')) << '\n';
         return met ? 0 : 1;
     }
@@ -603,9 +698,12 @@ int main(int argc, char *argv[])
     for (const Column &column : columns())
         header += padded(column.header, column.width);
     out << header.trimmed() << '\n' << lines.join(QLatin1Char('\n')) << '\n';
+    if (!soundLines.isEmpty())
+        out << "\nsound\n" << soundLines.join(QLatin1Char('\n')) << '\n';
     out << "\nbar (1 render per plot per event, median <= " << LatencyBar
         << " x bare, speed-up >= " << SpeedUpBar << " dense / " << NotSlowerBar
-        << " others): " << (met ? "met" : "NOT met") << "; total "
-        << QString::number(total.elapsed() / 1000.0, 'f', 1) << " s\n";
+        << " others; a playhead frame <= " << PlayheadBar << " x the signal plot's bare render, "
+        << "playing <= " << SoundCpuBar * 100 << " % of a core): " << (met ? "met" : "NOT met")
+        << "; total " << QString::number(total.elapsed() / 1000.0, 'f', 1) << " s\n";
     return met ? 0 : 1;
 }
