@@ -1,6 +1,50 @@
 #include "plot.h"
 
-Plot::Plot(QWidget *parent) : QCustomPlot(parent) {}
+#include <QElapsedTimer>
+
+Plot::Plot(QWidget *parent) : QCustomPlot(parent)
+{
+    // The overlay, which the program leaves empty, would have a buffer of its
+    // own, cleared and blended over the rest at every paint.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    // QCustomPlot keeps the buffers it has and makes one only where none is.
+    buffer = QSharedPointer<PlotBuffer>::create(this, viewport().size(), bufferDevicePixelRatio());
+    mPaintBuffers.clear();
+    mPaintBuffers.append(buffer);
+}
+
+Plot::~Plot() = default;
+
+void Plot::replotFully()
+{
+    buffer->forget();
+    replot(rpQueuedReplot);
+}
+
+void Plot::setStaticImageUsed(bool on)
+{
+    buffer->setReusing(on);
+}
+
+Plot::Timings Plot::lastTimings() const
+{
+    const PlotBuffer::Timings render = buffer->lastTimings();
+    return {render.start, render.layers, paintTime};
+}
+
+void Plot::drawWithout(QCPPainter *painter, const QList<QCPLayerable *> &hidden)
+{
+    QList<QCPLayerable *> shown;
+    for (QCPLayerable *const hiding : hidden) {
+        if (hiding->visible()) {
+            hiding->setVisible(false);
+            shown << hiding;
+        }
+    }
+    draw(painter);
+    for (QCPLayerable *const showing : qAsConst(shown))
+        showing->setVisible(true);
+}
 
 bool Plot::event(QEvent *event)
 {
@@ -23,6 +67,20 @@ void Plot::resizeEvent(QResizeEvent *)
          {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
         plotLayout()->update(phase);
     replot(rpQueuedReplot);
+}
+
+void Plot::paintEvent(QPaintEvent *event)
+{
+    QElapsedTimer clock;
+    clock.start();
+    if (buffer->isOpaque() && mBackgroundPixmap.isNull()) {
+        // The buffer holds the background already.
+        QCPPainter painter(this);
+        buffer->draw(&painter);
+    } else {
+        QCustomPlot::paintEvent(event);
+    }
+    paintTime = clock.nsecsElapsed() * 1e-6;
 }
 
 void Plot::followScreen()

@@ -2,6 +2,7 @@
 // each) has the layout of factor 1 in logical pixels, shows every text whole,
 // renders at the factor, and turns mouse positions into the same values.
 #include "audiosink.h"
+#include "plot.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -151,6 +152,18 @@ private slots:
         settle();
         for (QCustomPlot *plot : {spectrum, signal})
             QCOMPARE(plot->bufferDevicePixelRatio(), factor);
+        // At this factor too, a render from the plot's static image looks as
+        // one that draws every layer.
+        press(spectrum, pixelOf(spectrum, 0.2, 1.0));
+        move(spectrum, pixelOf(spectrum, 3.0, 0.5));
+        settle();
+        QVERIFY(static_cast<Plot *>(spectrum)->staticImageRenders() > 0);
+        for (Plot *plot : {static_cast<Plot *>(spectrum), static_cast<Plot *>(signal)}) {
+            const QImage shown = plot->grab().toImage();
+            plot->replotFully();
+            settle();
+            QCOMPARE(plot->grab().toImage(), shown);
+        }
         // The emblems and portraits are scaled down from drawings of at
         // least the screen's resolution.
         const QPixmap emblem = find<QLabel>("label_14")->pixmap(Qt::ReturnByValue);

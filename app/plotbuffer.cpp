@@ -1,0 +1,355 @@
+#include "plotbuffer.h"
+
+#include "plot.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The layers of the static image, hidden in a render that starts from it,
+// and the graphs' layer. Hiding a layer hides what belongs to its layerables
+// on other layers too: the axes layer takes the grids with it, but the axis
+// rectangle's layer, "background", or the graphs' layer, which holds the
+// plot's layout, would take everything. The axis rectangle draws nothing
+// without a background of its own.
+const QString GridLayer = QStringLiteral("grid");
+const QString AxesLayer = QStringLiteral("axes");
+const QString GraphLayer = QStringLiteral("main");
+// Where the layers above the static ones draw.
+const QStringList AboveStatic{QStringLiteral("main"), QStringLiteral("legend"),
+                              QStringLiteral("overlay")};
+
+// Axis pixels in the graphs' reach are found tile by tile, so that the
+// rectangles copied over the graphs hug the axis lines and ticks.
+constexpr int Tile = 64;
+// The width, in device pixels, of the columns in which a graph's extent is
+// followed.
+constexpr int Band = 64;
+// Putting the static image back rectangle by rectangle moves a few bytes per
+// nanosecond, filling the whole buffer well over ten; the static layers
+// themselves draw quickly. Past this share of the buffer, a render draws all
+// layers instead (scripts/bench shows where each render's time goes).
+constexpr double MostlyDrawnOver = 0.2;
+
+QCPPainter *painterOn(QImage *image)
+{
+    return new QCPPainter(image);
+}
+
+} // namespace
+
+bool PlotBuffer::StaticKey::operator==(const StaticKey &other) const
+{
+    return size == other.size && ratio == other.ratio && axisRect == other.axisRect &&
+           ticks == other.ticks && labels == other.labels && numbers == other.numbers &&
+           pens == other.pens && fonts == other.fonts;
+}
+
+PlotBuffer::PlotBuffer(Plot *plot, const QSize &size, double ratio)
+    : QCPAbstractPaintBuffer(size, ratio), plot(plot)
+{
+    reallocateBuffer();
+}
+
+void PlotBuffer::reallocateBuffer()
+{
+    setInvalidated();
+    image = QImage(mSize * mDevicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(mDevicePixelRatio);
+    drawn = {image.rect()};
+}
+
+void PlotBuffer::setReusing(bool on)
+{
+    reusing = on;
+}
+
+void PlotBuffer::forget()
+{
+    staticImage = QImage();
+    axesImage = QImage();
+}
+
+PlotBuffer::StaticKey PlotBuffer::currentKey() const
+{
+    StaticKey key;
+    key.size = image.size();
+    key.ratio = mDevicePixelRatio;
+    QCPAxisRect *const rect = plot->axisRect();
+    key.axisRect = rect->rect();
+    for (QCPAxis *axis : rect->axes()) {
+        const QCPGrid *const grid = axis->grid();
+        key.ticks << axis->tickVector();
+        key.labels << axis->tickVectorLabels() << axis->label();
+        key.numbers << axis->range().lower << axis->range().upper << axis->visible()
+                    << axis->ticks() << axis->subTicks() << axis->tickLabels()
+                    << axis->tickLengthIn() << axis->tickLengthOut() << axis->subTickLengthIn()
+                    << axis->subTickLengthOut() << axis->offset() << axis->padding()
+                    << axis->labelPadding() << axis->tickLabelPadding() << axis->tickLabelRotation()
+                    << grid->visible() << grid->subGridVisible();
+        key.pens << axis->basePen() << axis->tickPen() << axis->subTickPen()
+                 << QPen(axis->labelColor()) << QPen(axis->tickLabelColor()) << grid->pen()
+                 << grid->subGridPen() << grid->zeroLinePen();
+        key.fonts << axis->labelFont() << axis->tickLabelFont();
+    }
+    key.pens << QPen(plot->backgroundBrush(), 0);
+    return key;
+}
+
+void PlotBuffer::clear(const QColor &colour)
+{
+    clock.start();
+    layer = 0;
+    const QBrush background = plot->backgroundBrush();
+    opaque = background.style() == Qt::SolidPattern && background.isOpaque();
+    const QImage::Format format =
+        opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
+    if (image.format() != format) {
+        image = QImage(image.size(), format);
+        image.setDevicePixelRatio(mDevicePixelRatio);
+        drawn = {image.rect()};
+    }
+
+    // A render whose static part differs from the image draws every layer,
+    // as does the first after forget(); the image is made for the next.
+    fromStatic = false;
+    if (reusing && opaque) {
+        const StaticKey key = currentKey();
+        if (staticImage.isNull() || !(key == staticKey)) {
+            staticUsable = makeStaticImages();
+            staticKey = key;
+        } else {
+            fromStatic = staticUsable && cheaperThanDrawing(drawn);
+        }
+    }
+    if (fromStatic) {
+        // Only where the last render drew over the static part.
+        copyFrom(staticImage, drawn, false);
+        for (const QString &name : {GridLayer, AxesLayer})
+            plot->layer(name)->setVisible(false);
+        ++reused;
+    } else {
+        image.fill(opaque ? background.color() : colour);
+    }
+    timings.start = clock.nsecsElapsed() * 1e-6;
+}
+
+QCPPainter *PlotBuffer::startPainting()
+{
+    return painterOn(&image);
+}
+
+void PlotBuffer::donePainting()
+{
+    if (plot->layer(layer)->name() == GraphLayer) {
+        // What the next render puts back, whichever way this one is drawn:
+        // elsewhere the buffer will hold what the static image holds.
+        drawn = drawnRegion();
+    }
+    if (fromStatic && plot->layer(layer)->name() == GraphLayer) {
+        // The axes layer comes after the graphs: its pixels over them.
+        Rects over;
+        for (const QRect &pixels : qAsConst(axisPixels)) {
+            for (const QRect &rect : qAsConst(drawn)) {
+                if (rect.intersects(pixels))
+                    over << (rect & pixels);
+            }
+        }
+        copyFrom(axesImage, over, true);
+    }
+    if (++layer == plot->layerCount()) {
+        if (fromStatic) {
+            for (const QString &name : {GridLayer, AxesLayer})
+                plot->layer(name)->setVisible(true);
+        }
+        timings.layers = clock.nsecsElapsed() * 1e-6 - timings.start;
+    }
+}
+
+void PlotBuffer::draw(QCPPainter *painter) const
+{
+    if (painter && painter->isActive())
+        painter->drawImage(0, 0, image);
+}
+
+bool PlotBuffer::makeStaticImages()
+{
+    QCPAxisRect *const rect = plot->axisRect();
+    // An axis rectangle with a background of its own would be drawn twice.
+    if (rect->backgroundBrush().style() != Qt::NoBrush || !rect->background().isNull())
+        return false;
+    for (QCPLayer *const layer : {plot->layer(GridLayer), plot->layer(AxesLayer)}) {
+        if (!layer || !layer->visible())
+            return false;
+    }
+
+    staticImage = QImage(image.size(), image.format());
+    staticImage.setDevicePixelRatio(mDevicePixelRatio);
+    staticImage.fill(plot->backgroundBrush().color());
+    axesImage = QImage(image.size(), QImage::Format_ARGB32_Premultiplied);
+    axesImage.setDevicePixelRatio(mDevicePixelRatio);
+    axesImage.fill(Qt::transparent);
+    QList<QCPLayerable *> drawnAbove{plot->legend};
+    for (int i = 0; i < plot->plottableCount(); ++i)
+        drawnAbove << plot->plottable(i);
+    QList<QCPLayerable *> grids;
+    for (QCPAxis *const axis : rect->axes())
+        grids << axis->grid();
+    for (const auto &[target, hidden] :
+         {std::pair(&staticImage, drawnAbove), std::pair(&axesImage, drawnAbove + grids)}) {
+        const std::unique_ptr<QCPPainter> painter(painterOn(target));
+        plot->drawWithout(painter.get(), hidden);
+    }
+
+    // Where the graphs can draw: QCustomPlot clips them to the axis
+    // rectangle moved a pixel up.
+    const QRect reach = QRectF(QRectF(rect->rect().translated(0, -1)).topLeft() * mDevicePixelRatio,
+                               QSizeF(rect->rect().size()) * mDevicePixelRatio)
+                            .toAlignedRect()
+                            .adjusted(-2, -2, 2, 2) &
+                        image.rect();
+    axisPixels.clear();
+    for (int top = reach.top(); top <= reach.bottom(); top += Tile) {
+        for (int left = reach.left(); left <= reach.right(); left += Tile) {
+            const QRect tile = QRect(left, top, Tile, Tile) & reach;
+            QRect found;
+            for (int y = tile.top(); y <= tile.bottom(); ++y) {
+                const QRgb *const line = reinterpret_cast<const QRgb *>(axesImage.constScanLine(y));
+                for (int x = tile.left(); x <= tile.right(); ++x) {
+                    const int alpha = qAlpha(line[x]);
+                    if (alpha == 0)
+                        continue;
+                    // Only opaque pixels replace what they are copied over
+                    // as drawing them over it would.
+                    if (alpha != 255)
+                        return false;
+                    found |= QRect(x, y, 1, 1);
+                }
+            }
+            if (!found.isNull())
+                axisPixels << found;
+        }
+    }
+    return true;
+}
+
+Rects PlotBuffer::drawnRegion() const
+{
+    Rects region;
+    const QRectF reach = QRectF(plot->axisRect()->rect().translated(0, -1)).adjusted(-1, -1, 1, 1);
+    for (const QString &name : AboveStatic) {
+        const QCPLayer *const layer = plot->layer(name);
+        if (!layer || !layer->visible())
+            continue;
+        for (QCPLayerable *const child : layer->children()) {
+            if (!child->realVisibility() || child == plot->plotLayout())
+                continue;
+            // It draws only while the user drags out a rectangle, which the
+            // plots do not let them do.
+            if (const auto *const selection = qobject_cast<QCPSelectionRect *>(child)) {
+                if (!selection->isActive())
+                    continue;
+            }
+            if (const auto *const graph = qobject_cast<QCPGraph *>(child);
+                graph && graph->brush().style() == Qt::NoBrush) {
+                region += device(graph, reach);
+            } else if (qobject_cast<QCPAbstractPlottable *>(child)) {
+                region << device(reach);
+            } else if (qobject_cast<QCPLegend *>(child) ||
+                       qobject_cast<QCPAbstractLegendItem *>(child)) {
+                region << device(QRectF(plot->legend->outerRect()).adjusted(-2, -2, 2, 2));
+            } else {
+                // Anything else may draw anywhere.
+                return {image.rect()};
+            }
+        }
+    }
+    return region;
+}
+
+QRect PlotBuffer::device(const QRectF &logical) const
+{
+    const double ratio = mDevicePixelRatio;
+    return QRectF(logical.topLeft() * ratio, logical.size() * ratio)
+               .toAlignedRect()
+               .adjusted(-1, -1, 1, 1) &
+           image.rect();
+}
+
+Rects PlotBuffer::device(const QCPGraph *graph, const QRectF &reach) const
+{
+    // Column by column, from the lowest to the highest pixel that a line
+    // between two neighbouring points (or an impulse from 0, or a step)
+    // covers there: a slow curve leaves most of the plot untouched.
+    const QCPAxis *const k = graph->keyAxis();
+    const QCPAxis *const v = graph->valueAxis();
+    const double ratio = mDevicePixelRatio;
+    const int columns = image.width() / Band + 1;
+    QVector<double> top(columns, qInf()), bottom(columns, -qInf());
+    const bool impulses = graph->lineStyle() == QCPGraph::lsImpulse;
+    const double base = v->coordToPixel(0.0) * ratio;
+    const auto cover = [&](double x0, double x1, double y0, double y1) {
+        if (!std::isfinite(x0 + x1 + y0 + y1))
+            return;
+        const int from = qBound(0, int(std::min(x0, x1)) / Band, columns - 1);
+        const int to = qBound(0, int(std::max(x0, x1)) / Band, columns - 1);
+        for (int c = from; c <= to; ++c) {
+            top[c] = std::min({top[c], y0, y1});
+            bottom[c] = std::max({bottom[c], y0, y1});
+        }
+    };
+    QPointF last(qQNaN(), qQNaN());
+    for (const QCPGraphData &point : *graph->data()) {
+        const QPointF at(k->coordToPixel(point.key) * ratio, v->coordToPixel(point.value) * ratio);
+        if (impulses)
+            cover(at.x(), at.x(), at.y(), base);
+        if (graph->lineStyle() != QCPGraph::lsNone && !impulses && std::isfinite(last.x()))
+            cover(last.x(), at.x(), last.y(), at.y());
+        cover(at.x(), at.x(), at.y(), at.y());
+        last = at;
+    }
+    // A pen, a scatter and the antialiasing reach beyond the points.
+    const QCPScatterStyle &scatter = graph->scatterStyle();
+    const double margin =
+        (graph->pen().widthF() + scatter.size() / 2 + scatter.pen().widthF() + 2.0) * ratio;
+    const QRect clip = device(reach);
+    Rects region;
+    for (int c = 0; c < columns; ++c) {
+        if (top[c] > bottom[c])
+            continue;
+        region << (QRectF(QPointF(c * Band - margin, top[c] - margin),
+                          QPointF((c + 1) * Band + margin, bottom[c] + margin))
+                       .toAlignedRect() &
+                   clip);
+    }
+    return region;
+}
+
+bool PlotBuffer::cheaperThanDrawing(const Rects &rects) const
+{
+    qint64 area = 0;
+    for (const QRect &rect : rects)
+        area += qint64(rect.width()) * rect.height();
+    return area <= MostlyDrawnOver * image.width() * image.height();
+}
+
+void PlotBuffer::copyFrom(const QImage &source, const Rects &rects, bool blend)
+{
+    for (const QRect &rect : rects) {
+        const QRect r = rect & image.rect();
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto *const to = reinterpret_cast<QRgb *>(image.scanLine(y)) + r.left();
+            const auto *const from =
+                reinterpret_cast<const QRgb *>(source.constScanLine(y)) + r.left();
+            if (!blend) {
+                std::memcpy(to, from, size_t(r.width()) * sizeof(QRgb));
+                continue;
+            }
+            for (int x = 0; x < r.width(); ++x) {
+                if (qAlpha(from[x]) == 255)
+                    to[x] = from[x];
+            }
+        }
+    }
+}
