@@ -4,13 +4,8 @@
 
 Plot::Plot(QWidget *parent) : QCustomPlot(parent)
 {
-    // The overlay, which the program leaves empty, would have a buffer of its
-    // own, cleared and blended over the rest at every paint.
-    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
-    // QCustomPlot keeps the buffers it has and makes one only where none is.
     buffer = QSharedPointer<PlotBuffer>::create(this, viewport().size(), bufferDevicePixelRatio());
-    mPaintBuffers.clear();
-    mPaintBuffers.append(buffer);
+    setStockRendering(false);
 }
 
 Plot::~Plot() = default;
@@ -24,6 +19,27 @@ void Plot::replotFully()
 void Plot::setStaticImageUsed(bool on)
 {
     buffer->setReusing(on);
+}
+
+void Plot::setStockRendering(bool on)
+{
+    if (on == stock && !mPaintBuffers.isEmpty())
+        return;
+    stock = on;
+    // The overlay, which the program leaves empty, would have a buffer of its
+    // own, cleared and blended over the rest at every paint.
+    layer(QStringLiteral("overlay"))->setMode(on ? QCPLayer::lmBuffered : QCPLayer::lmLogical);
+    // QCustomPlot keeps the buffers it has and makes its own where none is;
+    // its own are kept too, for the next comparison.
+    if (on) {
+        mPaintBuffers = stockBuffers;
+    } else {
+        stockBuffers = mPaintBuffers;
+        stockBuffers.removeAll(buffer);
+        mPaintBuffers = {buffer};
+        buffer->setSize(viewport().size());
+        buffer->forget();
+    }
 }
 
 Plot::Timings Plot::lastTimings() const
@@ -73,7 +89,7 @@ void Plot::paintEvent(QPaintEvent *event)
 {
     QElapsedTimer clock;
     clock.start();
-    if (buffer->isOpaque() && mBackgroundPixmap.isNull()) {
+    if (!stock && buffer->isOpaque() && mBackgroundPixmap.isNull()) {
         // The buffer holds the background already.
         QCPPainter painter(this);
         buffer->draw(&painter);

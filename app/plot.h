@@ -23,6 +23,10 @@ public:
     // Whether renders may start from the static image; off, each draws all
     // layers. The tests and the benchmark compare both.
     void setStaticImageUsed(bool on);
+    // Renders as QCustomPlot does by itself, as before this class: every
+    // layer into a transparent buffer, the overlay into one of its own, both
+    // blended over a fill at every paint. For the benchmark to compare.
+    void setStockRendering(bool on);
 
     // Milliseconds of the last render and paint: starting the buffer (filled,
     // or the static image put back), drawing the layers, showing the buffer.
@@ -50,6 +54,8 @@ private:
     void followScreen();
 
     QSharedPointer<PlotBuffer> buffer;
+    QList<QSharedPointer<QCPAbstractPaintBuffer>> stockBuffers;
+    bool stock = false;
     double paintTime = 0.0;
 };
 
