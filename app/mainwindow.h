@@ -72,10 +72,11 @@ private:
     Baseband shownSignal() const;
 
     std::unique_ptr<Ui::MainWindow> form;
-    // Declared after the form so that it goes first: its submode still
-    // touches the plots and controls while it is destroyed.
-    std::unique_ptr<ModeController> controller;
     std::unique_ptr<Sound> sound;
+    // Declared after the form and the sound so that it goes first: its
+    // submode still touches the plots and controls while it is destroyed, and
+    // a render of the signal plot then would feed the sound.
+    std::unique_ptr<ModeController> controller;
 };
 
 #endif // MAINWINDOW_H

@@ -33,6 +33,8 @@ void Plot::setStockRendering(bool on)
     // its own are kept too, for the next comparison.
     if (on) {
         mPaintBuffers = stockBuffers;
+        for (const auto &stockBuffer : qAsConst(stockBuffers))
+            stockBuffer->setDevicePixelRatio(bufferDevicePixelRatio());
     } else {
         stockBuffers = mPaintBuffers;
         stockBuffers.removeAll(buffer);
@@ -89,7 +91,9 @@ void Plot::paintEvent(QPaintEvent *event)
 {
     QElapsedTimer clock;
     clock.start();
-    if (!stock && buffer->isOpaque() && mBackgroundPixmap.isNull()) {
+    // Until the next render a resized buffer covers less than the plot, and
+    // QCustomPlot fills the rest.
+    if (!stock && buffer->isOpaque() && buffer->size() == viewport().size()) {
         // The buffer holds the background already.
         QCPPainter painter(this);
         buffer->draw(&painter);

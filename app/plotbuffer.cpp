@@ -57,6 +57,9 @@ void PlotBuffer::reallocateBuffer()
     setInvalidated();
     image = QImage(mSize * mDevicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(mDevicePixelRatio);
+    // Shown as it is if a paint comes before the next render.
+    image.fill(Qt::transparent);
+    opaque = false;
     drawn = {image.rect()};
 }
 
@@ -82,6 +85,10 @@ PlotBuffer::StaticKey PlotBuffer::currentKey() const
         const QCPGrid *const grid = axis->grid();
         key.ticks << axis->tickVector();
         key.labels << axis->tickVectorLabels() << axis->label();
+        key.numbers << quintptr(axis->ticker().data()) << axis->rangeReversed() << axis->scaleType()
+                    << axis->tickLabelSide() << axis->antialiased() << grid->antialiased()
+                    << grid->antialiasedSubGrid() << grid->antialiasedZeroLine()
+                    << axis->lowerEnding().style() << axis->upperEnding().style();
         key.numbers << axis->range().lower << axis->range().upper << axis->visible()
                     << axis->ticks() << axis->subTicks() << axis->tickLabels()
                     << axis->tickLengthIn() << axis->tickLengthOut() << axis->subTickLengthIn()
@@ -94,6 +101,13 @@ PlotBuffer::StaticKey PlotBuffer::currentKey() const
         key.fonts << axis->labelFont() << axis->tickLabelFont();
     }
     key.pens << QPen(plot->backgroundBrush(), 0);
+    // The layers: one buffer for all, in the order counted, and which show.
+    for (int i = 0; i < plot->layerCount(); ++i) {
+        const QCPLayer *const each = plot->layer(i);
+        key.labels << each->name();
+        key.numbers << each->visible() << (each->mode() == QCPLayer::lmLogical);
+    }
+    key.numbers << plot->antialiasedElements() << plot->notAntialiasedElements();
     return key;
 }
 
@@ -102,7 +116,9 @@ void PlotBuffer::clear(const QColor &colour)
     clock.start();
     layer = 0;
     const QBrush background = plot->backgroundBrush();
-    opaque = background.style() == Qt::SolidPattern && background.isOpaque();
+    // A background picture is drawn under the buffer at every paint.
+    opaque = background.style() == Qt::SolidPattern && background.isOpaque() &&
+             plot->background().isNull();
     const QImage::Format format =
         opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
     if (image.format() != format) {
@@ -126,8 +142,10 @@ void PlotBuffer::clear(const QColor &colour)
     if (fromStatic) {
         // Only where the last render drew over the static part.
         copyFrom(staticImage, drawn, false);
-        for (const QString &name : {GridLayer, AxesLayer})
+        for (const QString &name : {GridLayer, AxesLayer}) {
             plot->layer(name)->setVisible(false);
+            hidden << plot->layer(name);
+        }
         ++reused;
     } else {
         image.fill(opaque ? background.color() : colour);
@@ -159,10 +177,9 @@ void PlotBuffer::donePainting()
         copyFrom(axesImage, over, true);
     }
     if (++layer == plot->layerCount()) {
-        if (fromStatic) {
-            for (const QString &name : {GridLayer, AxesLayer})
-                plot->layer(name)->setVisible(true);
-        }
+        for (QCPLayer *const shown : qAsConst(hidden))
+            shown->setVisible(true);
+        hidden.clear();
         timings.layers = clock.nsecsElapsed() * 1e-6 - timings.start;
     }
 }
@@ -181,6 +198,12 @@ bool PlotBuffer::makeStaticImages()
         return false;
     for (QCPLayer *const layer : {plot->layer(GridLayer), plot->layer(AxesLayer)}) {
         if (!layer || !layer->visible())
+            return false;
+    }
+    // Every layer paints into this buffer, in turn; a layer with a buffer of
+    // its own would upset the count.
+    for (int i = 0; i < plot->layerCount(); ++i) {
+        if (plot->layer(i)->mode() != QCPLayer::lmLogical)
             return false;
     }
 
@@ -292,6 +315,9 @@ Rects PlotBuffer::device(const QCPGraph *graph, const QRectF &reach) const
     const auto cover = [&](double x0, double x1, double y0, double y1) {
         if (!std::isfinite(x0 + x1 + y0 + y1))
             return;
+        // Far outside the plot all the same, and whole numbers from here on.
+        x0 = qBound(-1e6, x0, 1e6), x1 = qBound(-1e6, x1, 1e6);
+        y0 = qBound(-1e6, y0, 1e6), y1 = qBound(-1e6, y1, 1e6);
         const int from = qBound(0, int(std::min(x0, x1)) / Band, columns - 1);
         const int to = qBound(0, int(std::max(x0, x1)) / Band, columns - 1);
         for (int c = from; c <= to; ++c) {

@@ -19,7 +19,9 @@ using Rects = QVector<QRect>;
 // them (the static image) and, for a render whose static part comes out the
 // same (the same size, pixel ratio, axis rectangle, ranges, ticks and pens),
 // puts it back only where the last render drew something else: the graphs and
-// the legend. It then lets QCustomPlot draw just the graphs and the legend,
+// the legend. (What the key compares is listed in currentKey(); anything else
+// that changes the static layers needs forget().) It then lets QCustomPlot
+// draw just the graphs and the legend,
 // and between the two copies back from a second image the few axis pixels that
 // reach into the graphs' rectangle, which the axes layer draws over the
 // graphs. Every pixel is the one that drawing all layers gives: below the
@@ -104,6 +106,7 @@ private:
     // In the render under way.
     bool fromStatic = false;
     int layer = 0;
+    QList<QCPLayer *> hidden;
     Rects drawn;
     QElapsedTimer clock;
     Timings timings;

@@ -1,5 +1,6 @@
 #include "soundgenerator.h"
 
+#include <QThread>
 #include <QtEndian>
 
 #include <cmath>
@@ -38,6 +39,8 @@ void SoundGenerator::start(const Baseband &signal)
     current = signal;
     currentGain = gainFor(signal);
     previous = Baseband();
+    pending = Baseband();
+    isPending = false;
     made = 0;
     crossfadeLeft = 0;
     fadeOutLeft = -1;
@@ -45,8 +48,17 @@ void SoundGenerator::start(const Baseband &signal)
 
 void SoundGenerator::change(const Baseband &signal)
 {
-    // A change during a crossfade starts from what is heard now, near enough:
-    // the newer of the two.
+    // Cutting a crossfade short would jump from the mix to the new signal.
+    if (crossfadeLeft > 0) {
+        pending = signal;
+        isPending = true;
+        return;
+    }
+    crossfadeTo(signal);
+}
+
+void SoundGenerator::crossfadeTo(const Baseband &signal)
+{
     previous = current;
     previousGain = currentGain;
     current = signal;
@@ -86,6 +98,9 @@ double SoundGenerator::valueAt(const Baseband &signal, double gain, qint64 n) co
 
 qint64 SoundGenerator::readData(char *data, qint64 maxSize)
 {
+    // Qt's PulseAudio and ALSA outputs pull from a timer of their own thread,
+    // the window's, which also changes the signals: no lock is needed.
+    Q_ASSERT(thread() == QThread::currentThread());
     const qint64 frames = maxSize / (2 * channels);
     qint16 *out = reinterpret_cast<qint16 *>(data);
     for (qint64 i = 0; i < frames; ++i, ++made) {
@@ -99,11 +114,17 @@ qint64 SoundGenerator::readData(char *data, qint64 maxSize)
             if (crossfadeLeft > 0) {
                 const double a = ramp(1.0 - double(crossfadeLeft--) / fadeSamples);
                 v = a * v + (1.0 - a) * valueAt(previous, previousGain, made);
+                if (crossfadeLeft == 0 && isPending) {
+                    isPending = false;
+                    crossfadeTo(pending);
+                }
             }
             v *= wrap;
             if (fadeOutLeft > 0)
                 v *= ramp(double(--fadeOutLeft) / fadeSamples);
         }
+        if (!std::isfinite(v))
+            v = 0.0;
         const qint16 sample = qint16(qBound(-32767L, std::lround(v * 32767.0), 32767L));
         for (int c = 0; c < channels; ++c)
             qToLittleEndian(sample, out++);

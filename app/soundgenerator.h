@@ -22,7 +22,8 @@ public:
 
     // From -10 s, fading in.
     void start(const Baseband &signal);
-    // Crossfades to another signal from the next sample on; the time goes on.
+    // Crossfades to another signal from the next sample on, or once the
+    // crossfade under way has ended; the time goes on.
     void change(const Baseband &signal);
     // Fades out from the next sample on; silence after.
     void fadeOut();
@@ -41,6 +42,7 @@ protected:
     qint64 writeData(const char *data, qint64 size) override;
 
 private:
+    void crossfadeTo(const Baseband &signal);
     // The sound of one signal at sample n of the loop, before the fades.
     double valueAt(const Baseband &signal, double gain, qint64 n) const;
 
@@ -52,6 +54,9 @@ private:
     double currentGain = 0.0;
     Baseband previous;
     double previousGain = 0.0;
+    // A signal that came during a crossfade, next when that one ends.
+    Baseband pending;
+    bool isPending = false;
     qint64 made = 0;
     int crossfadeLeft = 0;
     int fadeOutLeft = -1; // -1 while not fading out

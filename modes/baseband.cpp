@@ -46,7 +46,11 @@ void Baseband::addHarmonics(const QVector<double> &frequencies, const QVector<do
     std::complex<double> *const b = out.data();
     for (int k = 0; k < frequencies.size(); ++k) {
         const double w = frequencies.at(k) * TwoPi;
-        const std::complex<double> start = std::polar(amplitudes.at(k) * scale, w * timeOf(0));
+        // A drawn spectrum's spline swings below 0 beside a narrow peak, and
+        // std::polar wants a magnitude of at least 0.
+        const double amplitude = amplitudes.at(k) * scale;
+        const std::complex<double> start(amplitude * std::cos(w * timeOf(0)),
+                                         amplitude * std::sin(w * timeOf(0)));
         const double c = std::cos(w * Step), s = std::sin(w * Step);
         double re = start.real(), im = start.imag();
         for (int j = 0; j < out.size(); ++j) {
