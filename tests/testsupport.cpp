@@ -1,131 +1,35 @@
 #include "testsupport.h"
 
+#include "audiosink.h"
+#include "modecontroller.h"
+#include "plot.h"
+#include "submode.h"
+
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTest>
 #include <qcustomplot.h>
 
-#include <algorithm>
 #include <cmath>
 
 namespace TestSupport {
 
-// The offscreen platform warns on every full-screen style resize; that noise
-// would bury real warnings in the test logs.
-static QtMessageHandler previousHandler = nullptr;
-
-static void dropPlatformNoise(QtMsgType type, const QMessageLogContext &context,
-                              const QString &message)
+Doubles column(const QCPGraph *graph, bool values)
 {
-    if (message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    previousHandler(type, context, message);
-}
-
-std::unique_ptr<MainWindow> makeWindow()
-{
-    static const bool filtered = [] {
-        previousHandler = qInstallMessageHandler(dropPlatformNoise);
-        return true;
-    }();
-    Q_UNUSED(filtered);
-    auto window = std::make_unique<MainWindow>();
-    window->setAutoFillBackground(true);
-    window->setPalette(MainWindow::lecturePalette());
-    window->resize(1920, 1080);
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        qWarning("window was not exposed");
-    QCoreApplication::processEvents();
-    return window;
-}
-
-static QVector<double> column(const QCPGraph *graph, double QCPGraphData::*field)
-{
-    QVector<double> out;
+    Doubles out;
     for (const QCPGraphData &point : *graph->data())
-        out << point.*field;
+        out << (values ? point.value : point.key);
     return out;
-}
-
-QVector<double> keys(const QCPGraph *graph)
-{
-    return column(graph, &QCPGraphData::key);
-}
-
-QVector<double> values(const QCPGraph *graph)
-{
-    return column(graph, &QCPGraphData::value);
-}
-
-double cosineMeanError(const QCPGraph *signal, const QVector<double> &f, const QVector<double> &a)
-{
-    const QVector<double> t = keys(signal), s = values(signal);
-    double worst = t.size() == 1001 && t.at(500) == 0.0 ? 0.0 : qInf();
-    for (int i = 0; i < t.size(); ++i) {
-        double mean = 0.0;
-        for (int k = 0; k < f.size(); ++k)
-            mean += a[k] * std::cos(2 * M_PI * f[k] * t[i]) / f.size();
-        for (double e : {std::fabs(t[i] - (i * 0.02 - 10.0)), std::fabs(s[i] - mean)})
-            worst = std::max(worst, std::isnan(e) ? qInf() : e);
-    }
-    return worst;
 }
 
 QPoint pixelOf(const QCustomPlot *plot, double x, double y)
 {
     return QPoint(qRound(plot->xAxis->coordToPixel(x)), qRound(plot->yAxis->coordToPixel(y)));
-}
-
-static void send(QCustomPlot *plot, QEvent::Type type, QPoint pixel, Qt::MouseButton button,
-                 Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, QPointF(pixel), QPointF(plot->mapTo(plot->window(), pixel)),
-                      QPointF(plot->mapToGlobal(pixel)), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(plot, &event);
-}
-
-void press(QCustomPlot *plot, QPoint pixel, int button)
-{
-    const auto b = Qt::MouseButton(button);
-    send(plot, QEvent::MouseButtonPress, pixel, b, b);
-}
-
-void move(QCustomPlot *plot, QPoint pixel, int heldButtons)
-{
-    send(plot, QEvent::MouseMove, pixel, Qt::NoButton, Qt::MouseButtons(heldButtons));
-}
-
-void release(QCustomPlot *plot, QPoint pixel, int button)
-{
-    send(plot, QEvent::MouseButtonRelease, pixel, Qt::MouseButton(button), Qt::NoButton);
-}
-
-void pick(QComboBox *box, int index)
-{
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
-void type(QAbstractSpinBox *box, const QString &text)
-{
-    box->setFocus();
-    QLineEdit *const edit = box->findChild<QLineEdit *>();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Enter);
-}
-
-void type(QDoubleSpinBox *box, double value)
-{
-    type(box, box->locale().toString(value, 'f', box->decimals()));
 }
 
 void settle()
@@ -134,26 +38,113 @@ void settle()
     }
 }
 
-void WindowFixture::openWindow()
+QString WindowFixture::differsFromFullRender() const
 {
-    window = makeWindow();
+    settle();
+    if (static_cast<Plot *>(spectrum)->staticImageRenders() == 0)
+        return QStringLiteral("no static image was made");
+    for (Plot *plot : {static_cast<Plot *>(spectrum), static_cast<Plot *>(signal)}) {
+        const QImage shown = plot->grab().toImage();
+        const int reused = plot->staticImageRenders();
+        plot->replotFully();
+        settle();
+        if (plot->staticImageRenders() != reused || plot->grab().toImage() != shown)
+            return plot->objectName() + QStringLiteral(" differs from a full render");
+    }
+    return QString();
+}
+
+void WindowFixture::openWindow(bool nullSound, QByteArray *recording)
+{
+    AudioSink::setNullDevice(nullSound, recording);
+    window = std::make_unique<MainWindow>();
+    AudioSink::setNullDevice(false);
+    window->setAutoFillBackground(true);
+    window->setPalette(MainWindow::lecturePalette());
+    window->resize(1920, 1080);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("window was not exposed");
+    QCoreApplication::processEvents();
     spectrum = find<QCustomPlot>("widget");
     signal = find<QCustomPlot>("widget_2");
-}
-
-void WindowFixture::click(const char *buttonName) const
-{
-    QTest::mouseClick(find<QAbstractButton>(buttonName), Qt::LeftButton);
-}
-
-void WindowFixture::pickEntry(int index) const
-{
-    pick(find<QComboBox>("comboBox"), index);
 }
 
 QString WindowFixture::page(const char *stackName) const
 {
     return find<QStackedWidget>(stackName)->currentWidget()->objectName();
+}
+
+void WindowFixture::mouse(int type, QPoint pixel) const
+{
+    QMouseEvent event(QEvent::Type(type), pixel, spectrum->mapToGlobal(pixel),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
+    QCoreApplication::sendEvent(spectrum, &event);
+}
+
+QWidget *WindowFixture::box(const QString &name) const
+{
+    static const QMap<QString, QString> boxes{
+        {"f0", "doubleSpinBox"}, {"w", "doubleSpinBox_2"}, {"harmonics", "spinBox_2"},
+        {"k", "spinBox_3"},      {"f", "doubleSpinBox_3"}, {"a", "doubleSpinBox_4"},
+        {"N", "spinBox"},        {"A", "doubleSpinBox_9"}, {"B", "doubleSpinBox_10"}};
+    return window->findChild<QWidget *>(boxes.value(name, name));
+}
+
+void WindowFixture::perform(const QString &steps)
+{
+    const QMap<QString, QString> buttons{{"discrete", "pushButton_2"},
+                                         {"continuous", "pushButton_3"},
+                                         {"menu", "pushButton"},
+                                         {"clear", "pushButton_5"}};
+    const QMap<QString, int> mouseEvents{{"press", QEvent::MouseButtonPress},
+                                         {"move", QEvent::MouseMove},
+                                         {"release", QEvent::MouseButtonRelease}};
+    for (const QString &step : steps.split(';', Qt::SkipEmptyParts)) {
+        const QStringList w = step.simplified().split(' ');
+        const QString &verb = w[0];
+        const auto number = [&w](int i) { return w.value(i).toDouble(); };
+        QVector<QPoint> pixels;
+        for (int i = 1; i + 1 < w.size(); i += 2)
+            pixels << at(number(i), number(i + 1));
+        for (double f = 0.5; verb == "wave" && f < 4.0; f += 0.1)
+            pixels << at(f, 0.5 + 0.4 * std::sin(3 * f));
+        if (buttons.contains(verb) || verb == "click") {
+            const QString name = buttons.value(verb, w.value(1));
+            QTest::mouseClick(window->findChild<QAbstractButton *>(name), Qt::LeftButton);
+        } else if (verb == "pick") {
+            auto *const combo = find<QComboBox>("comboBox");
+            combo->setCurrentIndex(int(number(1)));
+            emit combo->activated(int(number(1)));
+        } else if (verb == "up" || verb == "down") {
+            QTest::keyClick(box(w[1]), verb == "up" ? Qt::Key_Up : Qt::Key_Down);
+        } else if (verb == "type") {
+            QLineEdit *const edit = box(w[1])->findChild<QLineEdit *>();
+            box(w[1])->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(box(w[1]), QLocale().toString(number(2)));
+            QTest::keyClick(box(w[1]), Qt::Key_Enter);
+        } else if (verb == "set") {
+            box(w[1])->setProperty("value", number(2));
+        } else if (verb == "param") {
+            window->modeController()->currentSubmode()->setParameter(int(number(1)), number(2));
+        } else if (mouseEvents.contains(verb)) {
+            mouse(mouseEvents[verb], pixels.value(0));
+        } else if (verb == "draw" || verb == "stroke" || verb == "wave") {
+            for (int i = 0; i < pixels.size(); ++i)
+                mouse(i ? QEvent::MouseMove : QEvent::MouseButtonPress, pixels[i]);
+            if (verb != "draw")
+                mouse(QEvent::MouseButtonRelease, pixels.last());
+        } else if (verb == "resize") {
+            window->resize(int(number(1)), int(number(2)));
+        } else if (verb == "settle") {
+            settle();
+        } else {
+            QFAIL(qPrintable("no such step: " + step));
+        }
+    }
 }
 
 } // namespace TestSupport

@@ -3,69 +3,58 @@
 
 #include "mainwindow.h"
 
-#include <QPoint>
-#include <QString>
-#include <QVector>
 #include <memory>
 
-class QAbstractSpinBox;
-class QComboBox;
 class QCPGraph;
 class QCustomPlot;
-class QDoubleSpinBox;
+
+using Doubles = QVector<double>;
 
 // Helpers that drive the real window the way a lecturer would.
 namespace TestSupport {
 
-// A shown 1920x1080 window with the lecture background, exposed and laid out,
-// so that the plots' axes can convert between pixels and coordinates.
-std::unique_ptr<MainWindow> makeWindow();
-
-// The window's widget of that object name and class, or null.
-template <class T> T *find(QWidget *window, const char *name)
+Doubles column(const QCPGraph *graph, bool values);
+inline Doubles keys(const QCPGraph *graph)
 {
-    return window->findChild<T *>(QString::fromLatin1(name));
+    return column(graph, false);
 }
-
-QVector<double> keys(const QCPGraph *graph);
-QVector<double> values(const QCPGraph *graph);
-
-// The largest distance of a signal graph from the mean of a_k cos(2 pi f_k t)
-// on the grid of 1001 samples from -10 to 10 s; infinite for another grid.
-double cosineMeanError(const QCPGraph *signal, const QVector<double> &f, const QVector<double> &a);
-
-// Widget pixel of the plot point (x, y) on the default axes.
-QPoint pixelOf(const QCustomPlot *plot, double x, double y);
-
-// Mouse events delivered to the plot itself, as a real drag would arrive:
-// moves carry the held buttons.
-void press(QCustomPlot *plot, QPoint pixel, int button = 1);
-void move(QCustomPlot *plot, QPoint pixel, int heldButtons = 1);
-void release(QCustomPlot *plot, QPoint pixel, int button = 1);
-
-// The user picks an entry of the combo box (also the current one).
-void pick(QComboBox *box, int index);
-
-// Types into a spin box from the keyboard and presses Enter; a number is
-// written in the box's own locale and decimals.
-void type(QAbstractSpinBox *box, const QString &text);
-void type(QDoubleSpinBox *box, double value);
+inline Doubles values(const QCPGraph *graph)
+{
+    return column(graph, true);
+}
+QPoint pixelOf(const QCustomPlot *plot, double x, double y); // on the default axes
 
 // Runs the event loop until nothing is pending, queued replots included.
 void settle();
 
-// Base of the test classes: init() opens a fresh window for each test function.
+// Base of the test classes: openWindow() shows a fresh 1920x1080 window with
+// the lecture background, exposed and laid out, so that pixels convert; with
+// nullSound, "Звук" plays on a device that takes the samples in real time
+// (and appends them to recording).
 class WindowFixture
 {
 protected:
-    void openWindow();
+    void openWindow(bool nullSound = false, QByteArray *recording = nullptr);
     template <class T> T *find(const char *name) const
     {
-        return TestSupport::find<T>(window.get(), name);
+        return window->findChild<T *>(QString::fromLatin1(name));
     }
-    void click(const char *buttonName) const;
-    void pickEntry(int index) const;           // of the work page's combo box
     QString page(const char *stackName) const; // the object name of its current page
+    QPoint at(double f, double a) const { return pixelOf(spectrum, f, a); } // on the spectrum
+    // Empty when both plots, drawn from their static images, equal pixel for pixel the same
+    // state rendered anew with every layer drawn (and that render made no new static image).
+    QString differsFromFullRender() const;
+    // The mouse on the spectrum plot as a real drag arrives: moves carry the held button.
+    void mouse(int type, QPoint pixel) const;
+    // Does what a lecturer does, in steps separated by ";": discrete, continuous,
+    // menu, clear, click NAME (the buttons); pick N (a combo entry); up BOX, down
+    // BOX (arrow keys), type BOX V (keys and Enter), set BOX V; param I V
+    // (Submode::setParameter); press F A, move F A, release F A (the mouse at
+    // spectrum coordinates); draw F A F A ... (a stroke held at its last point),
+    // stroke F A ... (released there), wave (a stroke from 0.5 to 4 Hz); resize
+    // W H; settle. A BOX is an object name or f0, w, harmonics, k, f, a, N, A, B.
+    void perform(const QString &steps);
+    QWidget *box(const QString &name) const;
 
     std::unique_ptr<MainWindow> window;
     QCustomPlot *spectrum = nullptr;
