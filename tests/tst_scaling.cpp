@@ -81,8 +81,7 @@ private slots:
         const double factor = window->devicePixelRatioF();
         QCOMPARE(factor, qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble());
         QCOMPARE(window->grab().size(), QSize(qRound(1920 * factor), qRound(1080 * factor)));
-        // The emblems are scaled down from drawings of at least the screen's
-        // resolution.
+        // The emblems are scaled down from drawings of at least the screen's resolution.
         QCOMPARE(find<QLabel>("label_14")->pixmap(Qt::ReturnByValue).width(),
                  factor > 1 ? 300 : 150);
         perform("discrete; settle; press 0.2 1; move 3 0.5");

@@ -56,7 +56,8 @@ private slots:
             const QString row :
             {// Picks restore defaults; typed keys are not rewritten ("1" into "1.00").
              "Gaussian and Lorentzian: continuous; set f0 1.7; set w 2.2; pick 0; = 3 0.6 at 270 "
-             "330; label_9 = Гауссов спектр; label_2 = Ширина по уровню e<sup>-1</sup>; type f0 0; "
+             "330; pens = #ff0000ff/3 #9eff0000/2 dashed #ffff0000/3; label_9 = Гауссов спектр; "
+             "label_2 = Ширина по уровню e<sup>-1</sup>; type f0 0; "
              "= 0 0.6 at 30; type f0 3; type w 1.5; = 3 1.5 at 225 375; param 7 1; param 1 7; "
              "param 0 -2; = 0 3 at 150; set f0 1.7; set w 2.2; pick 2; = 3 0.3 at 285 315; label_9 "
              "= Лоренцовский спектр; type f0 5; type w 1; = 5 1 at 450",
@@ -67,7 +68,8 @@ private slots:
              "5; type w 1; = 5 1 450..500; type f0 2.5; type w 3; = 2.5 3 100..400",
              // A count below the selection narrows the harmonic box, whose echo selects anew.
              "count loads its example, discarding edits: discrete; set harmonics 3; set k 3; type "
-             "f 4.4; set a 0; = 2.9:0.5 3:1 4.4:0*; set harmonics 1; = 0.2:1*; label_9 = "
+             "f 4.4; set a 0; = 2.9:0.5 3:1 4.4:0*; pens = #ff000000/3 #ff0000ff/3 #ffff0000/3 "
+             "#ffff0000/3; set harmonics 1; = 0.2:1*; label_9 = "
              "Гармонический сигнал; legend = 1; set harmonics 3; set k 3; set a 0; set harmonics "
              "2; = 1:1* 1.1:1; label_9 = Картина биений; legend = 1 2; set k 2; type f 4.4; set a "
              "0; = 1:1 4.4:0*; set harmonics 3; = 2.9:0.5* 3:1 3.1:0.5; label_9 = Амплитудная "
@@ -87,7 +89,8 @@ private slots:
              "time = -10 10.1; pick 1; legend = hidden; menu; = menu 20; time = -10 10; discrete; "
              "= 0.2:1*; legend = 1; menu; legend = hidden",
              // A wide packet left in the boxes keeps its centre in a new packet.
-             "refused packet values come back: discrete; pick 1; = 20 4 0.02; type A 4.7; set A "
+             "refused packet values come back: discrete; pick 1; = 20 4 0.02; pens = #ff0000ff/1 "
+             "#ffff0000/3; type A 4.7; set A "
              "4.8; = 20 4.7 0.02; set A 4; set B 0.05; type B 0.1; = 20 4 0.05; fit 20 2.5 0.1; "
              "set N 50; = 20 2.5 0.1; fit 45 2.5 0.1; pick 1; = 20 2.5 0.02; set A 4.9; = 20 2.5 "
              "0.02; set B 0.05; pick 1; = 20 4 0.02",
@@ -122,18 +125,19 @@ private slots:
              "0.65; = curve below 0; clear; stroke 0.5 0.02 1 0.02 1.45 0.02 1.5 1 1.55 0.02 2 "
              "0.02 3 0.02; = curve below 0; clear; stroke 1 -0.1 2 0 4 -0.1; = curve at 0"})
             QTest::newRow(qPrintable(row.section(": ", 0, 0))) << row.section(": ", 1);
-        // The packet's fit rule: the defaults at both ends; odd counts
-        // touch 0 and 5 Hz, even ones keep a step clear; 1 anywhere; 50 narrow; 49 and 20 wide.
+        // The packet's fit rule: the defaults at both ends; odd counts touch 0 and 5 Hz, even
+        // ones keep a step clear; 1 anywhere; 50 narrow; 49 and 20 wide.
+        QString fits = "discrete; pick 1";
         for (const QString fit :
              {"20 0.3 0.02 1", "20 0.2 0.02 0", "20 4.7 0.02 1", "20 4.8 0.02 0", "3 0.1 0.1 1",
               "5 4.8 0.1 1", "2 0.1 0.1 0", "1 0 0.01 1", "1 5 0.1 1", "50 0.6 0.02 1",
               "50 0.5 0.02 0", "50 4.4 0.02 1", "50 4.5 0.02 0", "49 2.5 0.1 1", "49 2.7 0.1 0",
               "20 2.5 0.1 1"}) {
             const QStringList w = fit.split(' '); // N A B, and whether it fits
-            QTest::newRow(qPrintable("fits " + fit))
-                << QString("discrete; pick 1; fit %1 %2 %3; = %1 %4 %3")
-                       .arg(w[0], w[1], w[2], w[3] == "1" ? w[1] : "2.5");
+            fits += QString("; fit %1 %2 %3; = %1 %4 %3")
+                        .arg(w[0], w[1], w[2], w[3] == "1" ? w[1] : "2.5");
         }
+        QTest::newRow("the packet's fit rule") << fits;
     }
     void actions()
     {
@@ -181,11 +185,18 @@ private:
     }
     double value(const char *name) const { return box(name)->property("value").toDouble(); }
 
-    // A box's value or a label's text; also "legend" (its entries) and "time" (the
-    // signal plot's time axis).
+    // A box's value or a label's text; also "pens" (of every graph of both plots), "legend"
+    // (its entries) and "time" (the signal plot's time axis).
     QString shown(const QString &name) const
     {
         QStringList out;
+        for (const QCustomPlot *plot : {spectrum, signal})
+            for (const QCPGraph *g : plot->xAxis->graphs())
+                out << g->pen().color().name(QColor::HexArgb) + "/" + num(g->pen().widthF()) +
+                           (g->pen().style() == Qt::DashLine ? " dashed" : "");
+        if (name == "pens")
+            return out.join(' ');
+        out.clear();
         for (int i = 0; name == "legend" && i < spectrum->legend->itemCount(); ++i)
             out << spectrum->graph(i)->name();
         if (name == "legend")
