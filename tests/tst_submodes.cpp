@@ -41,7 +41,7 @@ double cosineMeanError(const QCPGraph *signal, const Doubles &f, const Doubles &
 
 } // namespace
 
-class SpectraTest : public QObject, WindowFixture
+class SubmodesTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
@@ -327,5 +327,5 @@ private:
     QPair<Doubles, Doubles> knots; // of the last stroke, as drawn before its release
 };
 
-QTEST_MAIN(SpectraTest)
-#include "tst_spectra.moc"
+QTEST_MAIN(SubmodesTest)
+#include "tst_submodes.moc"
