@@ -147,6 +147,14 @@ private slots:
         QVERIFY(std::fabs(mixedDown(s, int(0.8 * Rate)) - beats(0.8) / 2) < 1e-3);
         QCOMPARE(*std::max_element(s.begin() + Rate * 1012 / 1000, s.end()), 0.0);
         QCOMPARE(generator.timeOf(generator.samplesMade()), -10.0 + 1.102);
+        // A stereo device hears the same in both channels.
+        SoundGenerator stereo(Rate, 2);
+        stereo.start(beating);
+        QByteArray pcm(Rate / 10 * 4, 0);
+        QCOMPARE(stereo.read(pcm.data(), pcm.size()), qint64(pcm.size()));
+        const Doubles both = samples(pcm);
+        for (int n = 0; n < Rate / 10; ++n)
+            QVERIFY(both[2 * n] == s[n] && both[2 * n + 1] == s[n]);
     }
 
     void playsLiveOnANullDevice()
