@@ -8,7 +8,6 @@
 #include "baseband.h"
 #include "mainwindow.h"
 #include "modecontroller.h"
-#include "sound.h"
 #include "soundgenerator.h"
 
 #include <QAbstractButton>
@@ -20,7 +19,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSpinBox>
-#include <QTimer>
 #include <QtEndian>
 
 #include <algorithm>
@@ -72,9 +70,9 @@ public:
     }
     // Seconds on the clock.
     double sampleTime(qint64 n) const { return start + double(n) / Rate; }
-    QByteArray pcm;
 
 private:
+    QByteArray pcm;
     const QElapsedTimer &clock;
     QProcess parec;
     double start = 1e9;
@@ -109,7 +107,6 @@ void saveWav(const QString &path, const QVector<qint16> &s)
 QVector<qint16> steadySound(const Baseband &signal, qint64 samples)
 {
     SoundGenerator generator(Rate, 1);
-    generator.open(QIODevice::ReadOnly);
     generator.start(signal);
     QVector<qint16> s(static_cast<int>(samples));
     generator.read(reinterpret_cast<char *>(s.data()), samples * 2);
