@@ -203,7 +203,7 @@ void MainWindow::setupSound()
 Baseband MainWindow::shownSignal() const
 {
     const Submode *const submode = controller ? controller->currentSubmode() : nullptr;
-    return submode ? Baseband(*submode) : Baseband();
+    return submode ? submode->baseband() : Baseband();
 }
 
 void MainWindow::forward(int index, double value)

@@ -1,8 +1,7 @@
 #include "baseband.h"
 
-#include "submode.h"
-
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -10,9 +9,9 @@ constexpr double TwoPi = 6.283185307179586;
 
 } // namespace
 
-Baseband::Baseband(const Submode &submode) : samples(Count)
+Baseband::Baseband(QVector<std::complex<double>> grid) : samples(std::move(grid))
 {
-    submode.fillBaseband(samples);
+    Q_ASSERT(samples.size() == Count);
     // Between the samples too: the interpolation overshoots a jump, such as
     // the start of the Lorentzian's signal.
     for (int j = 1; j + 2 < Count; ++j) {

@@ -4,8 +4,6 @@
 #include <QVector>
 #include <complex>
 
-class Submode;
-
 // The signal that the signal plot shows, written as the real part of a
 // complex signal b(t) made of the spectrum's own frequencies, all positive:
 // the plot shows Re b(t), and the sound plays Re(b(t) e^(2 pi i 440 t)),
@@ -25,8 +23,9 @@ public:
 
     // Silence.
     Baseband() = default;
-    // What the submode's signal plot shows.
-    explicit Baseband(const Submode &submode);
+    // From b sampled at the grid's times (Count values), as a submode fills
+    // it (Submode::baseband).
+    explicit Baseband(QVector<std::complex<double>> grid);
 
     // b(t), for First <= t <= Last.
     std::complex<double> at(double t) const;

@@ -1,10 +1,13 @@
 #include "submode.h"
 
+#include "baseband.h"
 #include "curvegraph.h"
 
 #include <QDoubleSpinBox>
 #include <QSpinBox>
 #include <qcustomplot.h>
+
+#include <utility>
 
 namespace {
 
@@ -21,6 +24,13 @@ Submode::Submode(int kind, QCustomPlot *spectrumPlot, QCustomPlot *signalPlot, Q
 {}
 
 Submode::~Submode() = default;
+
+Baseband Submode::baseband() const
+{
+    QVector<std::complex<double>> grid(Baseband::Count);
+    fillBaseband(grid);
+    return Baseband(std::move(grid));
+}
 
 void Submode::setControl(QDoubleSpinBox *box, double value)
 {

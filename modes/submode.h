@@ -5,6 +5,7 @@
 #include <QVector>
 #include <complex>
 
+class Baseband;
 class QCPGraph;
 class QCustomPlot;
 class QDoubleSpinBox;
@@ -37,6 +38,8 @@ public:
     // The signal now shown as the real part of its complex baseband (see
     // Baseband), added into out at Baseband's grid; nothing for no signal.
     virtual void fillBaseband(QVector<std::complex<double>> &out) const = 0;
+    // The same, sampled and ready to play.
+    Baseband baseband() const;
 
     int submodeKind() const { return kind; }
 

@@ -96,7 +96,7 @@ private slots:
         QFETCH(QString, steps);
         perform(steps);
         SoundGenerator generator(Rate, 1);
-        generator.start(Baseband(*window->modeController()->currentSubmode()));
+        generator.start(window->modeController()->currentSubmode()->baseband());
         const Doubles s = play(generator, 20.1);
         double loudest = 0;
         for (int n = 0; n < 20 * Rate; ++n)
@@ -126,9 +126,9 @@ private slots:
     void changesAndStopsWithoutAClick()
     {
         perform("discrete; set harmonics 2");
-        const Baseband beating(*window->modeController()->currentSubmode());
+        const Baseband beating = window->modeController()->currentSubmode()->baseband();
         perform("set harmonics 1");
-        const Baseband single(*window->modeController()->currentSubmode());
+        const Baseband single = window->modeController()->currentSubmode()->baseband();
         SoundGenerator generator(Rate, 1);
         generator.start(beating);
         Doubles s = play(generator, 0.5);

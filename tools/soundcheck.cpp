@@ -9,6 +9,7 @@
 #include "mainwindow.h"
 #include "modecontroller.h"
 #include "soundgenerator.h"
+#include "submode.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -151,7 +152,9 @@ int main(int argc, char *argv[])
         emit combo->activated(entry);
         wait(100);
     };
-    const auto current = [&window] { return Baseband(*window.modeController()->currentSubmode()); };
+    const auto current = [&window] {
+        return window.modeController()->currentSubmode()->baseband();
+    };
     QElapsedTimer clock;
     clock.start();
     const auto now = [&clock] { return clock.nsecsElapsed() / 1e9; };
