@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times every kind of lecture interaction on the real window, offscreen, from
 // delivering the event to both plots having drawn it, and compares that with
 // one bare render of both plots holding the same graphs, taken right after each

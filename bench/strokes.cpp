@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times ways of rasterising one thick antialiased curve, the choice behind
 // CurveGraph: the wave packet's and the amplitude modulation's signal at
 // their defaults, as pixel polylines of the signal plot at both window sizes,

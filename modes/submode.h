@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef SUBMODE_H
 #define SUBMODE_H
 

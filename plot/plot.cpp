@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plot.h"
 
 #include <QElapsedTimer>
+
+#include <utility>
 
 Plot::Plot(QWidget *parent) : QCustomPlot(parent)
 {
@@ -33,7 +36,7 @@ void Plot::setStockRendering(bool on)
     // its own are kept too, for the next comparison.
     if (on) {
         mPaintBuffers = stockBuffers;
-        for (const auto &stockBuffer : qAsConst(stockBuffers))
+        for (const auto &stockBuffer : std::as_const(stockBuffers))
             stockBuffer->setDevicePixelRatio(bufferDevicePixelRatio());
     } else {
         stockBuffers = mPaintBuffers;
@@ -60,7 +63,7 @@ void Plot::drawWithout(QCPPainter *painter, const QList<QCPLayerable *> &hidden)
         }
     }
     draw(painter);
-    for (QCPLayerable *const showing : qAsConst(shown))
+    for (QCPLayerable *const showing : std::as_const(shown))
         showing->setVisible(true);
 }
 

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plotbuffer.h"
 
 #include "plot.h"
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -168,8 +170,8 @@ void PlotBuffer::donePainting()
     if (fromStatic && plot->layer(layer)->name() == GraphLayer) {
         // The axes layer comes after the graphs: its pixels over them.
         Rects over;
-        for (const QRect &pixels : qAsConst(axisPixels)) {
-            for (const QRect &rect : qAsConst(drawn)) {
+        for (const QRect &pixels : std::as_const(axisPixels)) {
+            for (const QRect &rect : std::as_const(drawn)) {
                 if (rect.intersects(pixels))
                     over << (rect & pixels);
             }
@@ -177,7 +179,7 @@ void PlotBuffer::donePainting()
         copyFrom(axesImage, over, true);
     }
     if (++layer == plot->layerCount()) {
-        for (QCPLayer *const shown : qAsConst(hidden))
+        for (QCPLayer *const shown : std::as_const(hidden))
             shown->setVisible(true);
         hidden.clear();
         timings.layers = clock.nsecsElapsed() * 1e-6 - timings.start;

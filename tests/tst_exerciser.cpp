@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A randomised exerciser: a seeded generator drives the real window with all a lecturer can do,
 // in any order, and checks after every event the promises that hold whatever was done before.
 // The seed is printed first; QUARNEL_SEED replays a run and QUARNEL_EVENTS sets its length.

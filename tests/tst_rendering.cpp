@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering: every user action draws each plot exactly once, however many times it rebuilds
 // the graphs on the way, and from the plot's static image exactly as a render of every layer;
 // the piecewise curves look like QPainter stroking them in one piece.

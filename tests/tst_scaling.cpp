@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Display scaling: the window at QT_SCALE_FACTOR 1, 1.5 and 2 (one process
 // each) has the layout of factor 1 in logical pixels, shows every text whole,
 // renders at the factor, and turns mouse positions into the same values. The

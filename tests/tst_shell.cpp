@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application shell: the window as it comes up (ranges, axes, the sound
 // button) and the navigation between its pages and submodes.
 #include "axisticker.h"

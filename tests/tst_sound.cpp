@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Звук": the sound made for every submode against the signal plot it must be heard as, its
 // fades and crossfades, the button on a null device that records what it is given, and the
 // real output path.

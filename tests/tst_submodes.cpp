@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectra of the work page, their signals and what the mouse and the boxes do to them.
 #include "modecontroller.h"
 #include "spline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders every screen of the window at 1920x1080 into PNG files, so that a
 // person can look at what a lecture hall will see, and the states that the
 // README's tour shows. Usage: quarnel_screens [--width W] DIR

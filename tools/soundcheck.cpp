@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays "Звук" into the default sound output and records it back, for a
 // person to listen to and to time it: run it under scripts/with-null-sink,
 // whose null sink's monitor it records with parec (scripts/soundcheck does).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the menu emblems and the neutral author avatars used by Quarnel.
 // Everything is computed from fixed formulas, so repeated runs give identical files.
 #include <QColor>
