@@ -189,16 +189,26 @@ void MainWindow::setupPlots()
 void MainWindow::setupSound()
 {
     sound = std::make_unique<Sound>(form->widget_2);
-    if (!sound->isAvailable()) {
-        form->soundButton->setEnabled(false);
-        form->soundButton->setToolTip(QStringLiteral("Нет устройства вывода звука"));
-    }
+    // The sound server is looked for in the background; until it answers,
+    // and while there is none, the button says why it does nothing.
+    const auto showAvailability = [this](bool available) {
+        form->soundButton->setEnabled(available);
+        form->soundButton->setToolTip(available ? QString()
+                                                : QStringLiteral("Нет устройства вывода звука"));
+    };
+    showAvailability(sound->isAvailable());
+    connect(sound.get(), &Sound::availabilityChanged, this, showAvailability);
     // Whatever changes the spectrum ends in one render of the signal plot.
     connect(form->widget_2, &QCustomPlot::afterReplot, this, [this] {
         if (sound->isPlaying())
             sound->change(shownSignal());
     });
-    connect(sound.get(), &Sound::failed, this, [this] { form->soundButton->setChecked(false); });
+    // A press that could not be heard, or playback that stopped by itself:
+    // the button comes up and says so; the next press tries afresh.
+    connect(sound.get(), &Sound::failed, this, [this] {
+        form->soundButton->setChecked(false);
+        form->soundButton->setToolTip(QStringLiteral("Звук недоступен"));
+    });
 }
 
 Baseband MainWindow::shownSignal() const
@@ -304,8 +314,11 @@ void MainWindow::on_pushButton_7_clicked()
 
 void MainWindow::on_soundButton_toggled(bool checked)
 {
-    if (!checked)
+    if (!checked) {
         sound->stop();
-    else if (!sound->play(shownSignal()))
+    } else if (sound->play(shownSignal())) {
+        form->soundButton->setToolTip(QString());
+    } else {
         form->soundButton->setChecked(false);
+    }
 }

@@ -29,11 +29,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # No maintainer scripts: the target system's desktop-database and icon-cache
 # triggers pick up the new files by themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# "Звук" needs Qt 5's audio plugins at run time, which no binary links; Qt 6
-# plays through its multimedia library itself. Both speak to PulseAudio or
-# PipeWire's PulseAudio server.
-if(QT_VERSION_MAJOR EQUAL 5)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5multimedia5-plugins")
-endif()
+# "Звук" speaks to PulseAudio or PipeWire's PulseAudio server through
+# libpulse, which shlibdeps finds like the Qt libraries.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 include(CPack)

@@ -5,7 +5,7 @@ option(QUARNEL_QT6 "Build against Qt 6 and QCustomPlot's Qt 6 build instead of Q
 
 if(QUARNEL_QT6)
     set(QT_VERSION_MAJOR 6)
-    find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport Multimedia Test)
+    find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport Test)
     # Debian ships QCustomPlot's Qt 6 build under its own package and target
     # name; an alias lets the rest of the build use one name for both.
     find_package(QCustomPlotQt6 REQUIRED)
@@ -15,7 +15,7 @@ if(QUARNEL_QT6)
     endif()
 else()
     set(QT_VERSION_MAJOR 5)
-    find_package(Qt5 5.15 REQUIRED COMPONENTS Widgets PrintSupport Multimedia Test)
+    find_package(Qt5 5.15 REQUIRED COMPONENTS Widgets PrintSupport Test)
     find_package(QCustomPlot REQUIRED)
 endif()
 message(STATUS "Building against Qt ${Qt${QT_VERSION_MAJOR}_VERSION}")

@@ -2,37 +2,44 @@
 #ifndef AUDIOSINK_H
 #define AUDIOSINK_H
 
+#include "baseband.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
-class QIODevice;
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-class QAudioOutput;
-#else
-class QAudioSink;
-#endif
+class SoundGenerator;
 
-// The default audio output, pulling mono 16-bit samples from a device of
-// ours: Qt 5's QAudioOutput or Qt 6's QAudioSink behind one face.
+// The desktop's sound server (PulseAudio, or PipeWire through pipewire-pulse)
+// playing a signal made by a SoundGenerator, mono 16-bit at 48 kHz. Each
+// start() opens a connection and a stream of its own on the server's default
+// output of that moment, run by a thread of its own, so that a server that
+// dies, freezes or loses its sink can never stop the window: the window only
+// hands the thread its orders and reads back what it has played. Also a null
+// device for the tests and the benchmark.
 class AudioSink : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr int SampleRate = 48000;
+
     explicit AudioSink(QObject *parent = nullptr);
     ~AudioSink() override;
 
-    // Whether there is a device to play on.
-    bool isAvailable() const { return rate > 0; }
-    int sampleRate() const { return rate; }
-    int channelCount() const { return channels; }
+    // Whether the last look found a sound server; false until it answers.
+    bool isAvailable() const { return available; }
 
-    // Starts pulling from source; false when the device refuses.
-    bool start(QIODevice *source);
+    // Plays signal from -10 s on a fresh stream; false without a server. The
+    // stream opens in the background: failed() tells if it never plays.
+    bool start(const Baseband &signal);
+    // Goes on with another signal, without a break.
+    void change(const Baseband &signal);
+    // Fades out, and lets the stream go once the fade has been played.
     void stop();
-    // How much of what was pulled the device has played since start().
+    // How much has been heard since start(): 0 until the first sound.
     qint64 playedMicroseconds() const;
 
     // For the tests and the benchmark: a device that takes the samples in
@@ -43,27 +50,45 @@ public:
         nullDevice = on;
         nullRecordingTarget = recording;
     }
+    // Whether a stream's thread did not end when the sink was destroyed; the
+    // program then leaves it to the operating system.
+    static bool threadsLeftRunning();
 
 signals:
-    // The device stopped playing by itself: it failed or went away.
+    // The playing stream ended without being asked: the server went away,
+    // froze or lost its sink, or the stream never opened.
     void failed();
+    // A look at the server found it, or found it gone.
+    void availabilityChanged(bool available);
 
 private:
+    struct Stream;
+    class Player;
+
+    std::shared_ptr<Stream> open(const Baseband &signal, bool probe);
+    // Lets a stream's thread end.
+    static void release(const std::shared_ptr<Stream> &stream);
+    // Every few milliseconds while a stream or a look is under way.
+    void watch();
+    void lookForServer();
     void pullNull();
 
     // Fixed when the sink is made.
     const bool isNull = nullDevice;
     QByteArray *const nullRecording = nullRecordingTarget;
-    int rate = 0;
-    int channels = 1;
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    std::unique_ptr<QAudioOutput> output;
-#else
-    std::unique_ptr<QAudioSink> output;
-#endif
-    // The null device's clock, and what it has taken.
-    QIODevice *nullSource = nullptr;
+    bool available = false;
+
+    // The stream playing, those fading out, and a look at the server.
+    std::shared_ptr<Stream> current;
+    std::vector<std::shared_ptr<Stream>> streams;
+    std::shared_ptr<Stream> look;
+    QTimer watching;
+    QTimer nextLook;
+
+    // The null device: its generator, its clock and what it has taken.
+    std::unique_ptr<SoundGenerator> nullGenerator;
     QTimer nullPull;
+    QTimer nullRelease;
     QElapsedTimer nullClock;
     qint64 nullTaken = 0;
 

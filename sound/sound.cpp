@@ -1,29 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound.h"
 
+#include "baseband.h"
 #include "playhead.h"
-#include "soundgenerator.h"
+
+#include <cmath>
 
 namespace {
 
 // A playhead position every frame of a 60 Hz screen.
 constexpr int FrameMilliseconds = 16;
-// The fade-out, and the device's buffer played out after it.
-constexpr int ReleaseMilliseconds = 250;
 
 } // namespace
 
 Sound::Sound(QCustomPlot *signalPlot, QObject *parent)
-    : QObject(parent),
-      generator(std::make_unique<SoundGenerator>(qMax(1, sink.sampleRate()), sink.channelCount())),
-      playhead(new Playhead(signalPlot))
+    : QObject(parent), playhead(new Playhead(signalPlot))
 {
     frames.setInterval(FrameMilliseconds);
     frames.setTimerType(Qt::PreciseTimer);
     connect(&frames, &QTimer::timeout, this, &Sound::movePlayhead);
-    release.setSingleShot(true);
-    release.setInterval(ReleaseMilliseconds);
-    connect(&release, &QTimer::timeout, &sink, &AudioSink::stop);
+    connect(&sink, &AudioSink::availabilityChanged, this, &Sound::availabilityChanged);
     connect(&sink, &AudioSink::failed, this, [this] {
         if (playing) {
             stop();
@@ -32,23 +28,12 @@ Sound::Sound(QCustomPlot *signalPlot, QObject *parent)
     });
 }
 
-Sound::~Sound()
-{
-    // The device reads from the generator until it is stopped.
-    sink.stop();
-}
+Sound::~Sound() = default;
 
 bool Sound::play(const Baseband &signal)
 {
-    if (!isAvailable())
+    if (!sink.start(signal))
         return false;
-    release.stop();
-    sink.stop();
-    generator->start(signal);
-    if (!sink.start(generator.get())) {
-        sink.stop();
-        return false;
-    }
     playing = true;
     frames.start();
     movePlayhead();
@@ -58,7 +43,7 @@ bool Sound::play(const Baseband &signal)
 void Sound::change(const Baseband &signal)
 {
     if (playing)
-        generator->change(signal);
+        sink.change(signal);
 }
 
 void Sound::stop()
@@ -66,17 +51,17 @@ void Sound::stop()
     if (!playing)
         return;
     playing = false;
-    generator->fadeOut();
+    sink.stop();
     frames.stop();
     playhead->leave();
     playhead->hide();
-    release.start();
 }
 
 double Sound::soundingTime() const
 {
-    const qint64 played = sink.playedMicroseconds() * generator->sampleRate() / 1000000;
-    return generator->timeOf(played);
+    // The signal loops over the plot's 20 s from -10 s.
+    const double span = Baseband::Last - Baseband::First;
+    return Baseband::First + std::fmod(double(sink.playedMicroseconds()) / 1e6, span);
 }
 
 void Sound::movePlayhead()

@@ -6,12 +6,10 @@
 
 #include <QObject>
 #include <QTimer>
-#include <memory>
 
 class Baseband;
 class Playhead;
 class QCustomPlot;
-class SoundGenerator;
 
 // "Звук": the signal plot's signal played on the default audio output, shifted
 // up by 440 Hz, in real time and over and over, with a playhead crossing the
@@ -24,31 +22,32 @@ public:
     explicit Sound(QCustomPlot *signalPlot, QObject *parent = nullptr);
     ~Sound() override;
 
+    // Whether a sound server was found; availabilityChanged() follows it.
     bool isAvailable() const { return sink.isAvailable(); }
     bool isPlaying() const { return playing; }
 
-    // From -10 s; false when the device would not start.
+    // From -10 s; false without a sound server. A stream that then fails to
+    // open ends in failed().
     bool play(const Baseband &signal);
     // Goes on with another signal, without a break.
     void change(const Baseband &signal);
-    // Fades out, and lets the device go once the fade has been played.
+    // Fades out, and lets the stream go once the fade has been played.
     void stop();
     // The plot's time now sounding.
     double soundingTime() const;
 
 signals:
-    // Playback ended without being asked to: the device failed or went away.
+    // Playback ended without being asked to: the server failed, went away or
+    // froze, or lost its output.
     void failed();
+    void availabilityChanged(bool available);
 
 private:
     void movePlayhead();
 
     AudioSink sink;
-    // Made for the sink's rate; the sink pulls from it until it stops.
-    std::unique_ptr<SoundGenerator> generator;
     Playhead *const playhead;
     QTimer frames;
-    QTimer release;
     bool playing = false;
 };
 
