@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Quarnel"));
     // Lets Wayland desktops match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("quarnel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quarnel.quarnel"));
     int status = 0;
     {
         MainWindow window;

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The one place that chooses the Qt major version. Everything else links the
 # versionless Qt:: targets and QCustomPlot::QCustomPlot, and finds further Qt
 # components with Qt${QT_VERSION_MAJOR}.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # QUARNEL_SANITIZE=ON builds everything with AddressSanitizer (and its leak
 # checker) and UndefinedBehaviorSanitizer, and with the standard library's
 # own checks of its preconditions (a negative magnitude for std::polar, an
