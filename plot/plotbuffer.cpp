@@ -218,6 +218,9 @@ bool PlotBuffer::makeStaticImages()
     QList<QCPLayerable *> drawnAbove{plot->legend};
     for (int i = 0; i < plot->plottableCount(); ++i)
         drawnAbove << plot->plottable(i);
+    // Markers and texts change with the graphs.
+    for (int i = 0; i < plot->itemCount(); ++i)
+        drawnAbove << plot->item(i);
     QList<QCPLayerable *> grids;
     for (QCPAxis *const axis : rect->axes())
         grids << axis->grid();
@@ -284,6 +287,21 @@ Rects PlotBuffer::drawnRegion() const
             } else if (qobject_cast<QCPLegend *>(child) ||
                        qobject_cast<QCPAbstractLegendItem *>(child)) {
                 region << device(QRectF(plot->legend->outerRect()).adjusted(-2, -2, 2, 2));
+            } else if (const auto *const text = qobject_cast<QCPItemText *>(child);
+                       text && text->rotation() == 0) {
+                // Its corners, padding included; the font's metrics on the
+                // buffer may round a pixel differently.
+                const QRectF box(text->topLeft->pixelPosition(),
+                                 text->bottomRight->pixelPosition());
+                region << device(box.normalized().adjusted(-3, -3, 3, 3) & reach);
+            } else if (const auto *const line = qobject_cast<QCPItemLine *>(child)) {
+                // The arrow heads reach their width either side.
+                const double ends = std::max(line->head().width(), line->tail().width()) +
+                                    std::max(line->head().length(), line->tail().length());
+                const double margin = ends + line->pen().widthF() + 2;
+                const QRectF box(line->start->pixelPosition(), line->end->pixelPosition());
+                region << device(box.normalized().adjusted(-margin, -margin, margin, margin) &
+                                 reach);
             } else {
                 // Anything else may draw anywhere.
                 return {image.rect()};
