@@ -35,19 +35,10 @@ constexpr double SeamCover = 0.4;
 // closer than this to the line between its neighbours is dropped, so that a
 // smooth stretch becomes a few long segments with no joins to cover.
 constexpr double DashTolerance = 0.15;
-constexpr int MergedPoints = 64;
+constexpr int MergedPoints = 16;
 
 using Lines = QVarLengthArray<QLineF, 1024>;
 using Joins = QVector<QPointF>; // six corners a join
-
-double distanceToLine(const QPointF &p, const QPointF &a, const QPointF &b)
-{
-    const QPointF d = b - a;
-    const double length = std::hypot(d.x(), d.y());
-    if (length == 0.0)
-        return std::hypot(p.x() - a.x(), p.y() - a.y());
-    return std::fabs(d.x() * (p.y() - a.y()) - d.y() * (p.x() - a.x())) / length;
-}
 
 // The pieces of one run of points without repeats (at least two): its
 // segments with flat ends, pushed out by half the width for square caps, and
@@ -173,10 +164,13 @@ void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
             // the straight line to this one.
             // A long straight stretch is kept in pieces of at most MergedPoints points.
             const QPointF &anchor = at[at.size() - 2];
-            bool straight = true;
+            const QPointF d = points[i] - anchor;
+            const double length = std::hypot(d.x(), d.y());
+            bool straight = length > 0.0;
             int j = i - 1;
             for (; j >= 0 && j >= i - MergedPoints && straight && points[j] != anchor; --j)
-                straight = distanceToLine(points[j], anchor, points[i]) < DashTolerance;
+                straight = std::fabs(d.x() * (points[j].y() - anchor.y()) -
+                                     d.y() * (points[j].x() - anchor.x())) < DashTolerance * length;
             straight = straight && j >= i - MergedPoints;
             if (straight)
                 at.removeLast();
