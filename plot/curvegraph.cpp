@@ -34,8 +34,8 @@ constexpr double SeamCover = 0.4;
 // How far, in pixels, a dashed curve may be straightened: a point that lies
 // closer than this to the line between its neighbours is dropped, so that a
 // smooth stretch becomes a few long segments with no joins to cover.
-constexpr double DashTolerance = 0.15;
-constexpr int MergedPoints = 16;
+constexpr double DashTolerance = 0.4;
+constexpr int MergedPoints = 32;
 
 using Lines = QVarLengthArray<QLineF, 1024>;
 using Joins = QVector<QPointF>; // six corners a join

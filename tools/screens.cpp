@@ -110,5 +110,12 @@ int main(int argc, char *argv[])
         mouse(QEvent::MouseMove, f, drawn(f));
     mouse(QEvent::MouseButtonRelease, 4.6, drawn(4.6));
     shoot(QStringLiteral("tour-drawn"));
+    click("envelopeButton");
+    shoot(QStringLiteral("envelope-drawn"));
+    click("pushButton");
+    click("pushButton_2");
+    pick(1);
+    shoot(QStringLiteral("envelope-packet"));
+    click("envelopeButton");
     return 0;
 }
