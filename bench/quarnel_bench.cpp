@@ -814,7 +814,8 @@ int main(int argc, char *argv[])
            "(* dense zigzag, bar "
         << SpeedUpBar << "; others " << NotSlowerBar
         << ")\n"
-           "+ envelope: the interaction above with \"Огибающая\" down, event for event in turn "
+           "+ envelope: the interaction above with the envelope button down, event for event in "
+           "turn "
            "with it up; down/up = median / the median with it up (bar "
         << EnvelopeBar << ")\n\n";
     QString header;
@@ -827,7 +828,7 @@ int main(int argc, char *argv[])
     if (!soundLines.isEmpty())
         out << "\nsound\n" << soundLines.join(QLatin1Char('\n')) << '\n';
     out << "\nbar (1 render per plot per event, median <= " << LatencyBar
-        << " x bare, with \"Огибающая\" down <= " << EnvelopeBar
+        << " x bare, with the envelope button down <= " << EnvelopeBar
         << " x up, speed-up >= " << SpeedUpBar << " dense / " << NotSlowerBar
         << " others; share of the full render as above; a playhead frame <= " << PlayheadBar
         << " x the signal plot's bare render, "
