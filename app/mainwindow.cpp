@@ -40,6 +40,8 @@ MainWindow::MainWindow(QWidget *parent)
     form->stackedWidget->setCurrentIndex(0);
     form->stackedWidget_3->setCurrentIndex(0);
     form->label_28->hide();
+    // Up, as the button starts.
+    Submode::setEnvelopeShown(false);
 }
 
 MainWindow::~MainWindow() = default;
@@ -310,6 +312,14 @@ void MainWindow::on_pushButton_6_clicked()
 void MainWindow::on_pushButton_7_clicked()
 {
     form->stackedWidget_3->setCurrentIndex(0);
+}
+
+void MainWindow::on_envelopeButton_toggled(bool checked)
+{
+    // Kept through picks and "Меню"; the submode now shown redraws with it.
+    Submode::setEnvelopeShown(checked);
+    if (Submode *const submode = controller ? controller->currentSubmode() : nullptr)
+        submode->redraw();
 }
 
 void MainWindow::on_soundButton_toggled(bool checked)

@@ -61,6 +61,7 @@ private slots:
     void on_pushButton_6_clicked();
     void on_pushButton_7_clicked();
     void on_soundButton_toggled(bool checked);
+    void on_envelopeButton_toggled(bool checked);
 
 private:
     void showSharpImages();

@@ -2,11 +2,13 @@
 #include "continuous.h"
 
 #include "baseband.h"
+#include "envelope.h"
 
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -126,6 +128,30 @@ void Continuous::redraw()
     signalPlot->clearGraphs();
     buildSignal();
     replot(signalPlot);
+    drawEnvelope();
+}
+
+Submode::EnvelopeShape Continuous::envelopeShape() const
+{
+    // The envelope the signal is built with; the sinc's lobes below 0 are
+    // drawn as their magnitude, and the Lorentzian's from its start at t = 0.
+    EnvelopeShape shape;
+    const double f0 = centreBox->value();
+    const double w = widthBox->value();
+    const double p = lineParameter(w);
+    shape.magnitudes.resize(timeSamples.size());
+    for (int i = 0; i < timeSamples.size(); ++i)
+        shape.magnitudes[i] = std::fabs(envelope(timeSamples.at(i), p, w));
+    if (kind == Lorentzian)
+        shape.firstShown = int(std::lower_bound(timeSamples.begin(), timeSamples.end(), 0.0) -
+                               timeSamples.begin());
+    shape.exact = [this, p, w](double t) { return std::fabs(envelope(t, p, w)); };
+    // The width box holds the line's full width at e^-1, the rectangle's full width.
+    shape.spectrumWidth = w;
+    shape.spectrumFrom = f0 - 0.5 * w;
+    shape.spectrumTo = f0 + 0.5 * w;
+    shape.spectrumLevel = InverseE;
+    return shape;
 }
 
 double Continuous::envelope(double t, double p, double w) const
@@ -156,8 +182,11 @@ void Continuous::fillBaseband(QVector<std::complex<double>> &out) const
 
 void Continuous::buildSignal()
 {
-    QVector<double> t(TimeSamples, 0.0);
-    QVector<double> y(TimeSamples, 0.0);
+    // Kept for the envelope.
+    QVector<double> &t = timeSamples;
+    QVector<double> &y = signalSamples;
+    t.fill(0.0, TimeSamples);
+    y.fill(0.0, TimeSamples);
     const double dt = 20.0 / (TimeSamples - 1);
     const double f0 = centreBox->value();
     const double w = widthBox->value();

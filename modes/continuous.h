@@ -20,6 +20,9 @@ public:
     void setParameter(int index, double value) override;
     void fillBaseband(QVector<std::complex<double>> &out) const override;
 
+protected:
+    EnvelopeShape envelopeShape() const override;
+
 private:
     // Spectral density of this line at frequency f; 1 at f = f0.
     double spectrumAt(double f0, double p, double f) const;

@@ -2,6 +2,7 @@
 #include "drawing.h"
 
 #include "baseband.h"
+#include "envelope.h"
 
 #include "fourier.h"
 #include "spline.h"
@@ -161,6 +162,31 @@ void Drawing::redraw()
         addSignalGraph(timeSamples, signalSamples);
     }
     replot(signalPlot);
+    drawEnvelope();
+}
+
+Submode::EnvelopeShape Drawing::envelopeShape() const
+{
+    // Nothing to measure until the stroke is done, nor on a spectrum that
+    // never rises above 0.
+    EnvelopeShape shape;
+    if (!splineReady || signalScale <= 0.0)
+        return shape;
+    const Envelope::Span spectrum =
+        Envelope::levelSpan(curveKeys, curveValues, [this](double f) { return splineAt(f); });
+    if (spectrum.peak <= 0.0)
+        return shape;
+    // The transform's sums are b(t) itself: its imaginary parts come free.
+    const int middle = TransformSize / 2;
+    shape.magnitudes.resize(TimeSamples);
+    for (int j = 0; j < TimeSamples; ++j)
+        shape.magnitudes[j] =
+            std::abs(transformBuffer.at(j < middle ? j + middle : j - middle)) * signalScale;
+    shape.spectrumWidth = spectrum.width();
+    shape.spectrumFrom = spectrum.from;
+    shape.spectrumTo = spectrum.to;
+    shape.spectrumLevel = Envelope::Level * spectrum.peak;
+    return shape;
 }
 
 void Drawing::fillBaseband(QVector<std::complex<double>> &out) const

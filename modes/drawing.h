@@ -28,6 +28,9 @@ public:
     void setParameter(int index, double value) override;
     void fillBaseband(QVector<std::complex<double>> &out) const override;
 
+protected:
+    EnvelopeShape envelopeShape() const override;
+
 private slots:
     void startDrawing(QMouseEvent *event);
     void moveDrawing(QMouseEvent *event);

@@ -2,6 +2,7 @@
 #include "equdistant.h"
 
 #include "baseband.h"
+#include "envelope.h"
 
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -186,6 +187,25 @@ void Equdistant::redraw()
     signalPlot->clearGraphs();
     addSignalGraph(timeSamples, signalSamples);
     replot(signalPlot);
+    drawEnvelope();
+}
+
+Submode::EnvelopeShape Equdistant::envelopeShape() const
+{
+    EnvelopeShape shape;
+    const double scale = 1.0 / spectrumKeys.size();
+    shape.magnitudes = Envelope::ofHarmonics(spectrumKeys, spectrumValues, scale, timeSamples);
+    shape.exact = [this, scale](double t) {
+        return Envelope::ofHarmonicsAt(spectrumKeys, spectrumValues, scale, t);
+    };
+    // Each line stands for a band one step wide: the packet is a rectangle
+    // N steps wide, sampled.
+    const double step = stepBox->value();
+    shape.spectrumWidth = spectrumKeys.size() * step;
+    shape.spectrumFrom = spectrumKeys.first() - 0.5 * step;
+    shape.spectrumTo = spectrumKeys.last() + 0.5 * step;
+    shape.spectrumLevel = Envelope::Level;
+    return shape;
 }
 
 void Equdistant::fillBaseband(QVector<std::complex<double>> &out) const

@@ -34,6 +34,9 @@ public:
     // within 0..5 Hz; touching a bound exactly is allowed.
     static bool fits(int count, double centre, double step);
 
+protected:
+    EnvelopeShape envelopeShape() const override;
+
 private slots:
     void pressSpectrum(QMouseEvent *event);
     void moveSpectrum(QMouseEvent *event);

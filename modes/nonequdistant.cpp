@@ -2,6 +2,7 @@
 #include "nonequdistant.h"
 
 #include "baseband.h"
+#include "envelope.h"
 
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -159,6 +160,18 @@ void Nonequdistant::redraw()
     signalPlot->clearGraphs();
     addSignalGraph(timeSamples, signalSamples);
     replot(signalPlot);
+    drawEnvelope();
+}
+
+Submode::EnvelopeShape Nonequdistant::envelopeShape() const
+{
+    // Beats repeat: the readout gives the period instead of widths.
+    EnvelopeShape shape;
+    shape.magnitudes =
+        Envelope::ofHarmonics(spectrumKeys, spectrumValues, 1.0 / spectrumKeys.size(), timeSamples);
+    shape.periodic = true;
+    shape.spacing = Envelope::commonSpacing(spectrumKeys, spectrumValues);
+    return shape;
 }
 
 void Nonequdistant::fillBaseband(QVector<std::complex<double>> &out) const

@@ -29,6 +29,9 @@ public:
     void setParameter(int index, double value) override;
     void fillBaseband(QVector<std::complex<double>> &out) const override;
 
+protected:
+    EnvelopeShape envelopeShape() const override;
+
 private slots:
     void pressSpectrum(QMouseEvent *event);
     void moveSpectrum(QMouseEvent *event);

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QVector>
 #include <complex>
+#include <functional>
 
 class Baseband;
 class QCPGraph;
@@ -44,6 +45,12 @@ public:
 
     int submodeKind() const { return kind; }
 
+    // "Огибающая": every submode shows, after each redraw, the envelope of
+    // its signal, the widths of the spectrum and of the envelope and their
+    // product; kept from one submode to the next.
+    static void setEnvelopeShown(bool on) { envelopeShown = on; }
+    static bool isEnvelopeShown() { return envelopeShown; }
+
 protected:
     // Puts a value into one of the page's controls. A control that already
     // holds it is left alone: rewriting it would reformat the text under the
@@ -63,6 +70,30 @@ protected:
     // times must rise, as every submode builds them.
     void addSignalGraph(const QVector<double> &times, const QVector<double> &values) const;
 
+    // What a submode knows of its envelope.
+    struct EnvelopeShape
+    {
+        // E at each of the time samples; empty where there is no signal.
+        QVector<double> magnitudes;
+        // The envelope is drawn from this sample on.
+        int firstShown = 0;
+        // E(t) itself, where it is cheap, for the width of the envelope.
+        std::function<double(double)> exact;
+        // The spectrum's width: Δf, and where the marker runs at which level.
+        double spectrumWidth = 0.0;
+        double spectrumFrom = 0.0;
+        double spectrumTo = 0.0;
+        double spectrumLevel = 0.0;
+        // Separate harmonics: the envelope repeats, its period is read out.
+        bool periodic = false;
+        double spacing = 0.0;
+    };
+    // Asked only while the envelope is shown, after the signal is made.
+    virtual EnvelopeShape envelopeShape() const = 0;
+    // The last step of every redraw: the envelope, the widths and the
+    // readout as "Огибающая" says, or none of them.
+    void drawEnvelope() const;
+
     const int kind;
     bool ready = false;
     QCustomPlot *const spectrumPlot;
@@ -76,6 +107,8 @@ protected:
     QLabel *const titleLabel;
 
 private:
+    static bool envelopeShown;
+
     Q_DISABLE_COPY(Submode)
 };
 

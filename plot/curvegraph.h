@@ -14,7 +14,9 @@
 // flat-ended lines of a solid pen take the raster engine's direct line path.
 //
 // Pens, data, line styles, scatters and antialiasing stay as they are set;
-// thin, dashed, translucent and impulse lines are drawn by QCPGraph itself.
+// dashes with flat ends are cut out of the curve and drawn the same way;
+// thin, other dashed, translucent and impulse lines are drawn by QCPGraph
+// itself.
 class CurveGraph : public QCPGraph
 {
     Q_OBJECT
@@ -31,11 +33,16 @@ public:
     static void setPlainStroking(bool plain) { plainStroking = plain; }
     static bool isPlainStroking() { return plainStroking; }
 
+    // Drawn first on its layer, under the graphs added before it.
+    void sendToBack() { moveToLayer(layer(), true); }
+
 protected:
     void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override;
 
 private:
     void drawPiecewise(QCPPainter *painter, const QPointF *points, int count) const;
+    // The same cut into the pen's dashes, with flat ends.
+    void drawDashed(QCPPainter *painter, const QPointF *points, int count) const;
 
     static bool plainStroking;
 };

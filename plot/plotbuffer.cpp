@@ -4,6 +4,7 @@
 #include "plot.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -218,6 +219,9 @@ bool PlotBuffer::makeStaticImages()
     QList<QCPLayerable *> drawnAbove{plot->legend};
     for (int i = 0; i < plot->plottableCount(); ++i)
         drawnAbove << plot->plottable(i);
+    // Markers and texts change with the graphs.
+    for (int i = 0; i < plot->itemCount(); ++i)
+        drawnAbove << plot->item(i);
     QList<QCPLayerable *> grids;
     for (QCPAxis *const axis : rect->axes())
         grids << axis->grid();
@@ -262,6 +266,7 @@ bool PlotBuffer::makeStaticImages()
 Rects PlotBuffer::drawnRegion() const
 {
     Rects region;
+    QList<const QCPGraph *> graphs;
     const QRectF reach = QRectF(plot->axisRect()->rect().translated(0, -1)).adjusted(-1, -1, 1, 1);
     for (const QString &name : AboveStatic) {
         const QCPLayer *const layer = plot->layer(name);
@@ -278,19 +283,34 @@ Rects PlotBuffer::drawnRegion() const
             }
             if (const auto *const graph = qobject_cast<QCPGraph *>(child);
                 graph && graph->brush().style() == Qt::NoBrush) {
-                region += device(graph, reach);
+                graphs << graph;
             } else if (qobject_cast<QCPAbstractPlottable *>(child)) {
                 region << device(reach);
             } else if (qobject_cast<QCPLegend *>(child) ||
                        qobject_cast<QCPAbstractLegendItem *>(child)) {
                 region << device(QRectF(plot->legend->outerRect()).adjusted(-2, -2, 2, 2));
+            } else if (const auto *const text = qobject_cast<QCPItemText *>(child);
+                       text && text->rotation() == 0) {
+                // Its corners, padding included; the font's metrics on the
+                // buffer may round a pixel differently.
+                const QRectF box(text->topLeft->pixelPosition(),
+                                 text->bottomRight->pixelPosition());
+                region << device(box.normalized().adjusted(-3, -3, 3, 3) & reach);
+            } else if (const auto *const line = qobject_cast<QCPItemLine *>(child)) {
+                // The arrow heads reach their width either side.
+                const double ends = std::max(line->head().width(), line->tail().width()) +
+                                    std::max(line->head().length(), line->tail().length());
+                const double margin = ends + line->pen().widthF() + 2;
+                const QRectF box(line->start->pixelPosition(), line->end->pixelPosition());
+                region << device(box.normalized().adjusted(-margin, -margin, margin, margin) &
+                                 reach);
             } else {
                 // Anything else may draw anywhere.
                 return {image.rect()};
             }
         }
     }
-    return region;
+    return region + device(graphs, reach);
 }
 
 QRect PlotBuffer::device(const QRectF &logical) const
@@ -302,54 +322,72 @@ QRect PlotBuffer::device(const QRectF &logical) const
            image.rect();
 }
 
-Rects PlotBuffer::device(const QCPGraph *graph, const QRectF &reach) const
+Rects PlotBuffer::device(const QList<const QCPGraph *> &graphs, const QRectF &reach) const
 {
     // Column by column, from the lowest to the highest pixel that a line
     // between two neighbouring points (or an impulse from 0, or a step)
-    // covers there: a slow curve leaves most of the plot untouched.
-    const QCPAxis *const k = graph->keyAxis();
-    const QCPAxis *const v = graph->valueAxis();
+    // covers there: a slow curve leaves most of the plot untouched. Where
+    // the stretches of several curves overlap in a column (a signal and its
+    // envelope), they become one, so that no pixel is counted twice.
     const double ratio = mDevicePixelRatio;
     const int columns = image.width() / Band + 1;
-    QVector<double> top(columns, qInf()), bottom(columns, -qInf());
-    const bool impulses = graph->lineStyle() == QCPGraph::lsImpulse;
-    const double base = v->coordToPixel(0.0) * ratio;
-    const auto cover = [&](double x0, double x1, double y0, double y1) {
-        if (!std::isfinite(x0 + x1 + y0 + y1))
-            return;
-        // Far outside the plot all the same, and whole numbers from here on.
-        x0 = qBound(-1e6, x0, 1e6), x1 = qBound(-1e6, x1, 1e6);
-        y0 = qBound(-1e6, y0, 1e6), y1 = qBound(-1e6, y1, 1e6);
-        const int from = qBound(0, int(std::min(x0, x1)) / Band, columns - 1);
-        const int to = qBound(0, int(std::max(x0, x1)) / Band, columns - 1);
-        for (int c = from; c <= to; ++c) {
-            top[c] = std::min({top[c], y0, y1});
-            bottom[c] = std::max({bottom[c], y0, y1});
+    // Per column: top, bottom and how far the pen reaches, in device pixels.
+    QVector<QVector<std::array<double, 3>>> stretches(columns);
+    for (const QCPGraph *const graph : graphs) {
+        QVector<double> top(columns, qInf()), bottom(columns, -qInf());
+        const QCPAxis *const k = graph->keyAxis();
+        const QCPAxis *const v = graph->valueAxis();
+        const bool impulses = graph->lineStyle() == QCPGraph::lsImpulse;
+        const double base = v->coordToPixel(0.0) * ratio;
+        const auto cover = [&](double x0, double x1, double y0, double y1) {
+            if (!std::isfinite(x0 + x1 + y0 + y1))
+                return;
+            // Far outside the plot all the same, and whole numbers from here on.
+            x0 = qBound(-1e6, x0, 1e6), x1 = qBound(-1e6, x1, 1e6);
+            y0 = qBound(-1e6, y0, 1e6), y1 = qBound(-1e6, y1, 1e6);
+            const int from = qBound(0, int(std::min(x0, x1)) / Band, columns - 1);
+            const int to = qBound(0, int(std::max(x0, x1)) / Band, columns - 1);
+            for (int c = from; c <= to; ++c) {
+                top[c] = std::min({top[c], y0, y1});
+                bottom[c] = std::max({bottom[c], y0, y1});
+            }
+        };
+        QPointF last(qQNaN(), qQNaN());
+        for (const QCPGraphData &point : *graph->data()) {
+            const QPointF at(k->coordToPixel(point.key) * ratio,
+                             v->coordToPixel(point.value) * ratio);
+            if (impulses)
+                cover(at.x(), at.x(), at.y(), base);
+            if (graph->lineStyle() != QCPGraph::lsNone && !impulses && std::isfinite(last.x()))
+                cover(last.x(), at.x(), last.y(), at.y());
+            cover(at.x(), at.x(), at.y(), at.y());
+            last = at;
         }
-    };
-    QPointF last(qQNaN(), qQNaN());
-    for (const QCPGraphData &point : *graph->data()) {
-        const QPointF at(k->coordToPixel(point.key) * ratio, v->coordToPixel(point.value) * ratio);
-        if (impulses)
-            cover(at.x(), at.x(), at.y(), base);
-        if (graph->lineStyle() != QCPGraph::lsNone && !impulses && std::isfinite(last.x()))
-            cover(last.x(), at.x(), last.y(), at.y());
-        cover(at.x(), at.x(), at.y(), at.y());
-        last = at;
+        // A pen, a scatter and the antialiasing reach beyond the points.
+        const QCPScatterStyle &scatter = graph->scatterStyle();
+        const double margin =
+            (graph->pen().widthF() + scatter.size() / 2 + scatter.pen().widthF() + 2.0) * ratio;
+        for (int c = 0; c < columns; ++c) {
+            if (top[c] <= bottom[c])
+                stretches[c].append({top[c] - margin, bottom[c] + margin, margin});
+        }
     }
-    // A pen, a scatter and the antialiasing reach beyond the points.
-    const QCPScatterStyle &scatter = graph->scatterStyle();
-    const double margin =
-        (graph->pen().widthF() + scatter.size() / 2 + scatter.pen().widthF() + 2.0) * ratio;
     const QRect clip = device(reach);
     Rects region;
     for (int c = 0; c < columns; ++c) {
-        if (top[c] > bottom[c])
-            continue;
-        region << (QRectF(QPointF(c * Band - margin, top[c] - margin),
-                          QPointF((c + 1) * Band + margin, bottom[c] + margin))
-                       .toAlignedRect() &
-                   clip);
+        // Rows from top to bottom, overlapping ones joined; a rectangle also
+        // reaches as far sideways as the widest margin.
+        std::sort(stretches[c].begin(), stretches[c].end());
+        for (int i = 0; i < stretches[c].size();) {
+            auto [from, to, side] = stretches[c][i];
+            for (++i; i < stretches[c].size() && stretches[c][i][0] <= to; ++i) {
+                to = std::max(to, stretches[c][i][1]);
+                side = std::max(side, stretches[c][i][2]);
+            }
+            region << (QRectF(QPointF(c * Band - side, from), QPointF((c + 1) * Band + side, to))
+                           .toAlignedRect() &
+                       clip);
+        }
     }
     return region;
 }

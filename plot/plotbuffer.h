@@ -83,9 +83,9 @@ private:
     // Where the layers above the static ones will draw, in device pixels.
     Rects drawnRegion() const;
     // A rectangle of the plot in device pixels, widened to whole pixels and
-    // one more; where a graph draws, in device pixels, within reach.
+    // one more; where the graphs draw, in device pixels, within reach.
     QRect device(const QRectF &logical) const;
-    Rects device(const QCPGraph *graph, const QRectF &reach) const;
+    Rects device(const QList<const QCPGraph *> &graphs, const QRectF &reach) const;
     // Whether putting the static image back in these rectangles costs less
     // than drawing every layer.
     bool cheaperThanDrawing(const Rects &rects) const;

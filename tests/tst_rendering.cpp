@@ -86,7 +86,13 @@ private slots:
               "continuous; pick 3 | wave", "continuous; pick 3; wave | clear",
               "continuous | pick 3", "discrete; pick 1 | menu",
               "continuous; pick 2; menu | continuous",
-              "discrete; settle; resize 1500 900 | up harmonics"})
+              "discrete; settle; resize 1500 900 | up harmonics",
+              // "Огибающая": its markers and readout drawn with the graphs, not kept.
+              "continuous | click envelopeButton", "continuous; click envelopeButton | up w",
+              "continuous; click envelopeButton; pick 2 | click envelopeButton",
+              "discrete; click envelopeButton | pick 1",
+              "discrete; click envelopeButton; pick 1; press 4.01 1 | move 3.01 1",
+              "continuous; click envelopeButton; pick 3; draw 0.5 0.2 1 0.6 | release 3.5 0.4"})
             QTest::newRow(row) << QString(row).section(" | ", 0, 0)
                                << QString(row).section(" | ", 1);
     }
@@ -129,7 +135,8 @@ private slots:
         QTest::addColumn<QString>("steps");
         for (const char *steps :
              {"discrete; set harmonics 2", "discrete; set harmonics 3", "discrete; pick 1",
-              "continuous", "continuous; pick 1", "continuous; pick 3; wave"})
+              "continuous", "continuous; pick 1", "continuous; pick 3; wave",
+              "continuous; click envelopeButton", "discrete; pick 1; click envelopeButton"})
             QTest::newRow(steps) << QString(steps);
     }
     void piecewiseLooksLikePlainStroking()

@@ -25,12 +25,16 @@ private slots:
         perform("set spinBox_2 3; set doubleSpinBox_2 1.5; click pushButton_5; pick 0");
         QVERIFY(!window->modeController());
         QCOMPARE(spectrum->graphCount() + signal->graphCount(), 0);
-        // "Звук" is a 12-point toggle just left of "Меню" on the bottom bar; with no sound
-        // device here, it is disabled and says why, and the rest goes on.
+        // "Звук" is a 12-point toggle just left of "Меню" on the bottom bar, "Огибающая" one
+        // (up) just left of it; with no sound device here, "Звук" is disabled and says why.
         auto *const sound = find<QPushButton>("soundButton");
+        auto *const envelope = find<QPushButton>("envelopeButton");
         const QLayout *const bar = find<QHBoxLayout>("horizontalLayout");
         QCOMPARE(bar->indexOf(sound) + 1, bar->indexOf(find<QWidget>("pushButton")));
-        QCOMPARE(bar->indexOf(find<QWidget>("stackedWidget_2")) + 1, bar->indexOf(sound));
+        QCOMPARE(bar->indexOf(find<QWidget>("stackedWidget_2")) + 2, bar->indexOf(sound));
+        QCOMPARE(bar->indexOf(envelope) + 1, bar->indexOf(sound));
+        QVERIFY(envelope->isCheckable() && !envelope->isChecked() &&
+                envelope->font().pointSize() == 12 && envelope->text() == "Огибающая");
         perform("discrete; click soundButton");
         QVERIFY(sound->isCheckable() && sound->font().pointSize() == 12 && !sound->isEnabled() &&
                 !sound->isChecked() && signal->graphCount() == 1);

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <tuple>
 
 using namespace TestSupport;
 
@@ -146,7 +148,151 @@ private slots:
         run(script);
     }
 
+    // "Огибающая" down ("+" clicks it): under the signal +-E(t) from the lines' formulas, or
+    // |sum of a e^(2 pi i f t)| of the spectrum shown (scaled as the signal), never below
+    // |signal|; the markers at e^-1 of each peak; the readout as given, or with the widths
+    // measured here on those curves. "-": nothing of it, on either plot.
+    void envelope_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("readout");
+        QStringList rows{
+            "continuous; +; set w 0.3 = Δf = 0.30 Гц   Δt = 4.24 с   Δf·Δt = 1.27",
+            "continuous; +; set w 0.05 = Δf = 0.0500 Гц   Δt > 20 с",
+            "continuous; +",
+            "continuous; pick 2; +; set w 0.1",
+            "continuous; pick 2; +",
+            "discrete; +; pick 1",
+            "discrete; pick 1; +; set N 5",
+            "discrete; pick 1; +; set N 50",
+            "continuous; pick 3; +; stroke 1 0.02 1.5 0.3 2 0.9 2.5 0.4 3 0.05",
+            "discrete; + = огибающая постоянна",
+            "discrete; +; set harmonics 2 = T = 10.0 с   δf = 0.10 Гц",
+            "discrete; +; set harmonics 2; set k 2; type f 1.4 = T = 2.5 с   δf = 0.40 Гц",
+            "discrete; +; set harmonics 3; set k 2; set a 0 = T = 5.0 с   δf = 0.20 Гц",
+            "continuous; +; menu; discrete = огибающая постоянна",
+            "continuous; +; + = -",
+            "continuous; +; pick 3 = -",
+            "continuous; pick 3; +; draw 1 0.5 2 0.6 = -",
+            "continuous; pick 3; +; stroke 1 0 2 0 3 0 = -"};
+        for (const char *w : {"0.1", "0.3", "1"})
+            for (const char *pick : {"0", "1"})
+                rows << QString("continuous; pick %1; +; set f0 2.5; set w %2").arg(pick, w);
+        for (const QString &row : rows)
+            QTest::newRow(qPrintable(row)) << row.section(" = ", 0, 0) << row.section(" = ", 1);
+    }
+    void envelope()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, readout);
+        perform(steps.replace("+", "click envelopeButton") + "; settle");
+        const auto *const text = signal->findChild<QCPItemText *>("widthReadout");
+        const auto *const fMark = spectrum->findChild<QCPItemLine *>("spectrumWidthMarker");
+        const auto *const tMark = signal->findChild<QCPItemLine *>("signalWidthMarker");
+        if (readout == "-") {
+            QVERIFY(!text && !fMark && !tMark && signal->graphCount() <= 1);
+            return;
+        }
+        QVERIFY(text && signal->graphCount() == 3);
+        const int kind = window->modeController()->currentSubmode()->submodeKind();
+        // The spectrum as shown, and E(t) from it or from the line's formula.
+        Doubles f, a;
+        for (const QCPGraph *g : spectrum->xAxis->graphs())
+            f << keys(g).mid(0, 501), a << values(g).mid(0, 501);
+        const bool drawn = kind == Submode::Drawn, line = kind == Submode::Gaussian ||
+                                                          kind == Submode::Rectangular ||
+                                                          kind == Submode::Lorentzian;
+        const double w = value("w"), e = 0.36787944117144233;
+        double scale = 1.0 / f.size();
+        const auto sum = [&](double t) {
+            std::complex<double> b;
+            for (int k = 0; k < f.size(); ++k)
+                b += std::polar(a[k], TwoPi * f[k] * t);
+            return b;
+        };
+        const Doubles t = keys(signal->graph(0)), s = values(signal->graph(0));
+        if (drawn) {
+            scale = 0;
+            for (const double x : t)
+                scale = std::max(scale, std::fabs(sum(x).real()));
+            scale = 1 / scale;
+        }
+        const auto expected = [&](double x) {
+            const double g = Pi * w * x;
+            return kind == Submode::Gaussian      ? std::exp(-g * g / 4)
+                   : kind == Submode::Rectangular ? (x == 0 ? 1.0 : std::fabs(std::sin(g) / g))
+                   : kind == Submode::Lorentzian
+                       ? (x < 0 ? 0.0 : std::exp(-g / std::sqrt(std::exp(1.0) - 1)))
+                       : scale * std::abs(sum(x));
+        };
+        const Doubles upper = values(signal->graph(1)), lower = values(signal->graph(2));
+        const int first = t.size() - upper.size();
+        QVERIFY(keys(signal->graph(1)) == t.mid(first) && first == (kind == 5 ? 500 : 0));
+        for (int j = 0; j < upper.size(); ++j)
+            QVERIFY2(std::fabs(upper[j] - expected(t[first + j])) < 1e-3 * expected(0) &&
+                         lower[j] == -upper[j] && upper[j] >= std::fabs(s[first + j]),
+                     qPrintable(QString::number(t[first + j])));
+        for (int i : {1, 2})
+            QVERIFY(signal->graph(i)->pen().style() == Qt::DashLine &&
+                    !signal->legend->hasItemWithPlottable(signal->graph(i)));
+        // The widths: the line's own, the packet's N steps, the drawn curve measured; the
+        // envelope's half-width on each side of its peak at t = 0.
+        const auto [peak, from, to] = drawn ? around(f, a) : std::tuple(1.0, 0.0, 0.0);
+        const double df = drawn ? to - from : line ? w : f.size() * value("B");
+        double dt = 0;
+        for (const int side : {-1, 1}) {
+            double in = 0, out = 0;
+            while ((out += side * 0.01) * side < 10 && expected(out) >= e * expected(0))
+                in = out;
+            for (int i = 0; i < 40 && out * side < 10; ++i)
+                (expected((in + out) / 2) >= e * expected(0) ? in : out) = (in + out) / 2;
+            dt += side * in + (out * side >= 10 ? qInf() : 0);
+        }
+        if (readout.isEmpty())
+            readout = dt < 20 ? QString("Δf = %1 Гц   Δt = %2 с   Δf·Δt = %3")
+                                    .arg(df, 0, 'f', 2)
+                                    .arg(dt, 0, 'f', 2)
+                                    .arg(df * dt, 0, 'f', 2)
+                              : QString();
+        const QStringList shown = text->text().split(' '), wanted = readout.split(' ');
+        const double close = drawn ? 0.03 : 0.01;
+        QCOMPARE(shown.size(), wanted.size());
+        for (int i = 0; i < shown.size(); ++i)
+            QVERIFY2(shown[i] == wanted[i] ||
+                         std::fabs(shown[i].toDouble() / wanted[i].toDouble() - 1) < close,
+                     qPrintable(text->text() + " against " + readout));
+        // Markers where there are widths: at e^-1 of the peak, as wide as read out.
+        QCOMPARE(!fMark, !readout.contains("Δf"));
+        QCOMPARE(!tMark, !readout.contains("Δt ="));
+        if (fMark)
+            QVERIFY(std::fabs(fMark->start->coords().y() - e * peak) < 1e-9 &&
+                    fMark->end->coords().y() == fMark->start->coords().y() &&
+                    std::fabs((fMark->end->coords().x() - fMark->start->coords().x()) / df - 1) <
+                        close);
+        if (tMark)
+            QVERIFY(std::fabs(tMark->start->coords().y() - e * expected(0)) < 1e-3 &&
+                    std::fabs((tMark->end->coords().x() - tMark->start->coords().x()) / dt - 1) <
+                        close);
+    }
+
 private:
+    // The highest sample and where the curve crosses e^-1 of it either side, between samples.
+    static std::tuple<double, double, double> around(const Doubles &x, const Doubles &y)
+    {
+        const int top = std::max_element(y.begin(), y.end()) - y.begin();
+        int lo = top, hi = top;
+        const double level = 0.36787944117144233 * y[top];
+        while (lo > 0 && y[lo - 1] >= level)
+            --lo;
+        while (hi + 1 < y.size() && y[hi + 1] >= level)
+            ++hi;
+        const auto cross = [&](int i, int j) {
+            return x[i] + (x[j] - x[i]) * (y[i] - level) / (y[i] - y[j]);
+        };
+        return {y[top], lo ? cross(lo, lo - 1) : x[0],
+                hi + 1 < y.size() ? cross(hi, hi + 1) : x[hi]};
+    }
+
     // Carries out perform()'s steps and these: "= text" checks state(), "name = text" shown();
     // "fit N A B" sets the packet by a road on which every change fits; "edge f a r" finds the last
     // pixel right of a marker within reach r, where "press edge d" and "move edge d" put the mouse

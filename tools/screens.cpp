@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
@@ -85,6 +86,11 @@ int main(int argc, char *argv[])
     click("pushButton");
     click("pushButton_3");
     shoot(QStringLiteral("tour-gaussian"));
+    // The same line narrower, with its envelope and both widths read out.
+    click("envelopeButton");
+    window.findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_2"))->setValue(0.3);
+    shoot(QStringLiteral("tour-envelope"));
+    click("envelopeButton");
     pick(3);
     auto *const plot = window.findChild<QCustomPlot *>(QStringLiteral("widget"));
     const auto mouse = [plot](QEvent::Type type, double f, double a) {
@@ -104,5 +110,12 @@ int main(int argc, char *argv[])
         mouse(QEvent::MouseMove, f, drawn(f));
     mouse(QEvent::MouseButtonRelease, 4.6, drawn(4.6));
     shoot(QStringLiteral("tour-drawn"));
+    click("envelopeButton");
+    shoot(QStringLiteral("envelope-drawn"));
+    click("pushButton");
+    click("pushButton_2");
+    pick(1);
+    shoot(QStringLiteral("envelope-packet"));
+    click("envelopeButton");
     return 0;
 }

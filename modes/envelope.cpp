@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "envelope.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numeric>
+
+namespace {
+
+constexpr double TwoPi = 6.283185307179586;
+// Samples this close to the highest count as equally high: the packet's
+// envelope peaks at 1 at t = 0 and again one period away.
+constexpr double SamePeak = 1e-9;
+// The sum of phasors turned step by step drifts by about 1e-16 a step; it is
+// started afresh from the exact phase this often.
+constexpr int Restart = 64;
+
+// Where between keys a and b the curve crosses the level: linearly between
+// the samples, then on the exact curve by bisection.
+double crossing(double a, double va, double b, double vb, double level,
+                const std::function<double(double)> &exact)
+{
+    if (!exact)
+        return a + (b - a) * (va - level) / (va - vb);
+    // va is at or above the level, vb below it.
+    for (int i = 0; i < 60 && a != b; ++i) {
+        const double m = 0.5 * (a + b);
+        if (m == a || m == b)
+            break;
+        (exact(m) >= level ? a : b) = m;
+    }
+    return 0.5 * (a + b);
+}
+
+} // namespace
+
+Envelope::Span Envelope::levelSpan(const QVector<double> &keys, const QVector<double> &values,
+                                   const std::function<double(double)> &exact)
+{
+    Span span;
+    const int n = std::min(keys.size(), values.size());
+    if (n == 0)
+        return span;
+    const double highest = *std::max_element(values.begin(), values.begin() + n);
+    int top = -1;
+    for (int i = 0; i < n; ++i) {
+        if (values.at(i) >= highest - SamePeak * std::fabs(highest) &&
+            (top < 0 || std::fabs(keys.at(i)) < std::fabs(keys.at(top))))
+            top = i;
+    }
+    span.peak = highest;
+    const double level = Level * highest;
+    int low = top, high = top;
+    while (low > 0 && values.at(low - 1) >= level)
+        --low;
+    while (high + 1 < n && values.at(high + 1) >= level)
+        ++high;
+    span.openBelow = low == 0;
+    span.openAbove = high == n - 1;
+    span.from = span.openBelow ? keys.at(0)
+                               : crossing(keys.at(low), values.at(low), keys.at(low - 1),
+                                          values.at(low - 1), level, exact);
+    span.to = span.openAbove ? keys.at(n - 1)
+                             : crossing(keys.at(high), values.at(high), keys.at(high + 1),
+                                        values.at(high + 1), level, exact);
+    return span;
+}
+
+QVector<double> Envelope::ofHarmonics(const QVector<double> &frequencies,
+                                      const QVector<double> &amplitudes, double scale,
+                                      const QVector<double> &times)
+{
+    const int m = times.size();
+    const int n = std::min(frequencies.size(), amplitudes.size());
+    QVector<std::complex<double>> sum(m);
+    const double step = m > 1 ? (times.last() - times.first()) / (m - 1) : 0.0;
+    for (int k = 0; k < n; ++k) {
+        const double w = frequencies.at(k) * TwoPi;
+        const std::complex<double> turn = std::polar(1.0, w * step);
+        std::complex<double> phasor;
+        for (int j = 0; j < m; ++j) {
+            // Each phasor turns by the same angle from one time to the next.
+            phasor = j % Restart == 0
+                         ? std::polar(amplitudes.at(k), w * times.at(j))
+                         : std::complex<double>(
+                               phasor.real() * turn.real() - phasor.imag() * turn.imag(),
+                               phasor.real() * turn.imag() + phasor.imag() * turn.real());
+            sum[j] += phasor;
+        }
+    }
+    QVector<double> magnitudes(m);
+    for (int j = 0; j < m; ++j)
+        magnitudes[j] = std::fabs(scale) * std::abs(sum.at(j));
+    return magnitudes;
+}
+
+double Envelope::ofHarmonicsAt(const QVector<double> &frequencies,
+                               const QVector<double> &amplitudes, double scale, double t)
+{
+    std::complex<double> sum;
+    for (int k = 0; k < std::min(frequencies.size(), amplitudes.size()); ++k)
+        sum += std::polar(amplitudes.at(k), frequencies.at(k) * TwoPi * t);
+    return std::fabs(scale) * std::abs(sum);
+}
+
+double Envelope::commonSpacing(const QVector<double> &frequencies,
+                               const QVector<double> &amplitudes)
+{
+    // In tenths of a hertz, where the harmonics lie.
+    QVector<long> tenths;
+    for (int k = 0; k < std::min(frequencies.size(), amplitudes.size()); ++k) {
+        if (amplitudes.at(k) > 0.0)
+            tenths << std::lround(frequencies.at(k) * 10.0);
+    }
+    long divisor = 0;
+    for (const long each : std::as_const(tenths))
+        divisor = std::gcd(divisor, std::labs(each - tenths.first()));
+    return divisor / 10.0;
+}
+
+QString Envelope::number(double value)
+{
+    // Below 0.1 two decimals would leave one or two digits.
+    const double size = std::fabs(value);
+    const int decimals = size > 0.0 && size < 0.1 ? 2 - int(std::floor(std::log10(size))) : 2;
+    return QString::number(value, 'f', decimals);
+}
+
+QString Envelope::frequencyText(double width)
+{
+    return QStringLiteral("Δf = %1 Гц").arg(number(width));
+}
+
+QString Envelope::timeText(double width)
+{
+    return QStringLiteral("Δt = %1 с").arg(number(width));
+}
+
+QString Envelope::widthsText(double frequencyWidth, const Span &time)
+{
+    const QString gap = QStringLiteral("   ");
+    if (!time.closed())
+        return frequencyText(frequencyWidth) + gap + QStringLiteral("Δt > 20 с");
+    return frequencyText(frequencyWidth) + gap + timeText(time.width()) + gap +
+           QStringLiteral("Δf·Δt = %1").arg(number(frequencyWidth * time.width()));
+}
+
+QString Envelope::periodText(double spacing)
+{
+    if (spacing <= 0.0)
+        return QStringLiteral("огибающая постоянна");
+    return QStringLiteral("T = %1 с   δf = %2 Гц")
+        .arg(QString::number(1.0 / spacing, 'f', 1), number(spacing));
+}
