@@ -206,17 +206,17 @@ private:
 
     void openStream()
     {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, SampleRate, 1};
-        stream = pa_stream_new(context, "Звук", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_S16LE, SampleRate, 1};
+        stream = pa_stream_new(context, "Звук", &format, nullptr);
         if (!stream)
             return fail();
         pa_stream_set_state_callback(stream, &Player::streamChanged, this);
         pa_stream_set_write_callback(stream, &Player::writeRequested, this);
         pa_buffer_attr buffer;
         buffer.maxlength = uint32_t(-1);
-        buffer.tlength = uint32_t(pa_usec_to_bytes(BufferMilliseconds * 1000, &spec));
+        buffer.tlength = uint32_t(pa_usec_to_bytes(BufferMilliseconds * 1000, &format));
         buffer.prebuf = uint32_t(-1);
-        buffer.minreq = uint32_t(pa_usec_to_bytes(RequestMilliseconds * 1000, &spec));
+        buffer.minreq = uint32_t(pa_usec_to_bytes(RequestMilliseconds * 1000, &format));
         buffer.fragsize = uint32_t(-1);
         // No device named: the server's default output now, which follows a
         // projector or a headset plugged in since the last press.
