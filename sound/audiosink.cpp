@@ -46,6 +46,8 @@ constexpr qint64 LookTimeoutMicroseconds = 1000000;
 constexpr int LookAgainMilliseconds = 2000;
 // How long the destructor waits for the threads to end.
 constexpr int EndMilliseconds = 300;
+// How often the window looks at what the threads have told it.
+constexpr int WatchMilliseconds = 20;
 constexpr int NullPullMilliseconds = 10;
 
 qint64 now()
@@ -324,7 +326,7 @@ AudioSink::AudioSink(QObject *parent) : QObject(parent)
         connect(&nullRelease, &QTimer::timeout, &nullPull, &QTimer::stop);
         return;
     }
-    watching.setInterval(NullPullMilliseconds * 2);
+    watching.setInterval(WatchMilliseconds);
     connect(&watching, &QTimer::timeout, this, &AudioSink::watch);
     nextLook.setSingleShot(true);
     nextLook.setInterval(LookAgainMilliseconds);
