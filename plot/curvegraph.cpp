@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QVarLengthArray>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -91,6 +93,167 @@ void drawPieces(QCPPainter *painter, QPen pen, const Lines &segments, const Join
     for (int i = 0; i + 6 <= joins.size(); i += 6)
         painter->drawConvexPolygon(joins.constData() + i, 6);
     painter->setBrush(Qt::NoBrush);
+}
+
+// Device pixels beyond which the dashes are left to QPainter.
+constexpr double FarOut = 1e6;
+
+double clamped(double coverage)
+{
+    return std::clamp(coverage, 0.0, 1.0);
+}
+
+// An opaque colour over what is there, by coverage a of 255, channel by
+// channel (premultiplied formats: the alpha channel takes the same rule).
+QRgb over(QRgb colour, QRgb under, uint a)
+{
+    const uint b = 255 - a;
+    QRgb mixed = 0;
+    for (const int shift : {0, 8, 16, 24})
+        mixed |= ((((colour >> shift) & 0xffu) * a + ((under >> shift) & 0xffu) * b + 127) / 255)
+                 << shift;
+    return mixed;
+}
+
+// Draws the dashes (runs of points in logical pixels, each ending at the next
+// of ends) of the painter's pen, half wide, straight into the image it paints
+// on. A pixel is covered by a piece of a dash as far as its centre lies within
+// half a pixel more than half the width of the piece's centre line (so the ink
+// across the line is the width's), flat at the dash's two ends and round at
+// its turns; the most of the dash's pieces counts, so pieces meeting at a turn
+// leave no seam. QPainter takes about a microsecond for each short line and
+// more for each join; this takes a fraction of that, which a curve of a
+// thousand points cut into some hundred dashes needs. False, with nothing
+// drawn, where the painter does not paint an opaque, antialiased pen into a
+// 32-bit image of its own through a scaling at most and a clip rectangle.
+bool rasteriseDashes(QPainter *painter, const QVector<QPointF> &points, const QVector<int> &ends,
+                     double half)
+{
+    QPaintDevice *const device = painter->device();
+    if (!device || device->devType() != QInternal::Image)
+        return false;
+    auto *const image = static_cast<QImage *>(device);
+    const QTransform map = painter->deviceTransform();
+    const QBrush brush = painter->pen().brush();
+    // A shared image would be copied by bits(), away from the painter.
+    if ((image->format() != QImage::Format_RGB32 &&
+         image->format() != QImage::Format_ARGB32_Premultiplied) ||
+        !image->isDetached() || !painter->testRenderHint(QPainter::Antialiasing) ||
+        painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter->opacity() != 1.0 || map.type() > QTransform::TxScale || map.m11() <= 0 ||
+        map.m11() != map.m22() || brush.style() != Qt::SolidPattern || !brush.isOpaque())
+        return false;
+    QRect clip = image->rect();
+    if (painter->hasClipping()) {
+        const QRegion region = painter->clipRegion();
+        if (region.rectCount() > 1)
+            return false;
+        clip &= map.mapRect(region.boundingRect());
+    }
+    // Pixel numbers must stay well within an int; QPainter clips far points.
+    for (const QPointF &point : points) {
+        const QPointF at = map.map(point);
+        if (!(std::fabs(at.x()) < FarOut && std::fabs(at.y()) < FarOut))
+            return false;
+    }
+    const QRgb colour = brush.color().rgba();
+    const double h = half * map.m11();
+    uchar *const bits = image->bits();
+    const auto stride = image->bytesPerLine();
+
+    // A piece is covered within reach of its centre line: reach across it, and
+    // along it half a pixel past a flat end, reach past a round one.
+    const double reach = h + 0.5;
+    struct Piece
+    {
+        QPointF from, to, along;
+        double length;
+        std::array<QPointF, 4> corners; // of where it may cover
+    };
+    QVarLengthArray<Piece, 16> pieces;
+    for (int d = 0, first = 0; d < ends.size(); first = ends.at(d++)) {
+        pieces.clear();
+        for (int i = first; i + 1 < ends.at(d); ++i) {
+            const QPointF from = map.map(points.at(i)), to = map.map(points.at(i + 1));
+            const QPointF step = to - from;
+            const double length = std::hypot(step.x(), step.y());
+            if (length > 0)
+                pieces.append({from, to, step / length, length, {}});
+        }
+        const int last = pieces.size() - 1;
+        double top = qInf(), bottom = -qInf();
+        for (int k = 0; k <= last; ++k) {
+            Piece &p = pieces[k];
+            const QPointF across(-p.along.y() * reach, p.along.x() * reach);
+            const QPointF a = p.from - p.along * (k == 0 ? 0.5 : reach);
+            const QPointF b = p.to + p.along * (k == last ? 0.5 : reach);
+            p.corners = {a + across, b + across, b - across, a - across};
+            for (const QPointF &corner : p.corners) {
+                top = std::min(top, corner.y());
+                bottom = std::max(bottom, corner.y());
+            }
+        }
+        if (last < 0)
+            continue;
+        const int fromRow = std::max(clip.top(), int(std::ceil(top - 0.5)));
+        const int toRow = std::min(clip.bottom(), int(std::floor(bottom - 0.5)));
+        for (int y = fromRow; y <= toRow; ++y) {
+            auto *const line = reinterpret_cast<QRgb *>(bits + y * stride);
+            const double py = y + 0.5;
+            // Where each piece may cover on this row: its outline crossed.
+            QVarLengthArray<std::pair<int, int>, 16> spans(pieces.size());
+            int left = clip.right() + 1, right = clip.left() - 1;
+            for (int k = 0; k <= last; ++k) {
+                double lo = qInf(), hi = -qInf();
+                const auto &c = pieces[k].corners;
+                for (int e = 0; e < 4; ++e) {
+                    const QPointF &u = c[e], &v = c[(e + 1) % 4];
+                    if ((u.y() - py) * (v.y() - py) > 0 || u.y() == v.y())
+                        continue;
+                    const double x = u.x() + (py - u.y()) * (v.x() - u.x()) / (v.y() - u.y());
+                    lo = std::min(lo, x);
+                    hi = std::max(hi, x);
+                }
+                if (lo > hi) {
+                    spans[k] = {1, 0};
+                    continue;
+                }
+                spans[k] = {std::max(clip.left(), int(std::ceil(lo - 0.5))),
+                            std::min(clip.right(), int(std::floor(hi - 0.5)))};
+                left = std::min(left, spans[k].first);
+                right = std::max(right, spans[k].second);
+            }
+            for (int x = left; x <= right; ++x) {
+                const double px = x + 0.5;
+                double cover = 0;
+                for (int k = 0; k <= last; ++k) {
+                    if (x < spans[k].first || x > spans[k].second)
+                        continue;
+                    const Piece &p = pieces[k];
+                    const double dx = px - p.from.x(), dy = py - p.from.y();
+                    const double t = dx * p.along.x() + dy * p.along.y();
+                    double c;
+                    if (t < 0 && k > 0) {
+                        c = reach - std::sqrt(dx * dx + dy * dy);
+                    } else if (t > p.length && k < last) {
+                        const double ex = px - p.to.x(), ey = py - p.to.y();
+                        c = reach - std::sqrt(ex * ex + ey * ey);
+                    } else {
+                        c = clamped(reach - std::fabs(dx * p.along.y() - dy * p.along.x()));
+                        if (k == 0)
+                            c *= clamped(t + 0.5);
+                        if (k == last)
+                            c *= clamped(p.length - t + 0.5);
+                    }
+                    cover = std::max(cover, clamped(c));
+                }
+                const uint a = uint(cover * 255 + 0.5);
+                if (a > 0)
+                    line[x] = a == 255 ? colour : over(colour, line[x], a);
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -199,12 +362,16 @@ void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
             left = pattern.at(element);
         }
     }
-    Lines segments;
-    Joins joins;
+    // Every dash's points, one after the other, and where each ends.
+    QVector<QPointF> dashes;
+    QVector<int> ends;
     QVarLengthArray<QPointF, 64> dash;
     const auto endDash = [&] {
-        if (dash.size() >= 2)
-            appendPieces(dash.constData(), dash.size(), width / 2, false, segments, joins);
+        if (dash.size() >= 2) {
+            for (const QPointF &point : std::as_const(dash))
+                dashes << point;
+            ends << dashes.size();
+        }
         dash.clear();
     };
     if (element % 2 == 0)
@@ -230,5 +397,12 @@ void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
             dash.append(to);
     }
     endDash();
+    if (rasteriseDashes(painter, dashes, ends, width / 2))
+        return;
+    Lines segments;
+    Joins joins;
+    for (int d = 0, from = 0; d < ends.size(); from = ends.at(d++))
+        appendPieces(dashes.constData() + from, ends.at(d) - from, width / 2, false, segments,
+                     joins);
     drawPieces(painter, pen, segments, joins);
 }

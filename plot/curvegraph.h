@@ -14,9 +14,10 @@
 // flat-ended lines of a solid pen take the raster engine's direct line path.
 //
 // Pens, data, line styles, scatters and antialiasing stay as they are set;
-// dashes with flat ends are cut out of the curve and drawn the same way;
-// thin, other dashed, translucent and impulse lines are drawn by QCPGraph
-// itself.
+// dashes with flat ends are cut out of the curve and, in the plot's own
+// image, rasterised straight into it (QPainter's call for each short dash
+// costs more than the dash), elsewhere drawn as pieces too; thin, other
+// dashed, translucent and impulse lines are drawn by QCPGraph itself.
 class CurveGraph : public QCPGraph
 {
     Q_OBJECT

@@ -64,6 +64,7 @@ void PlotBuffer::reallocateBuffer()
     image.fill(Qt::transparent);
     opaque = false;
     drawn = {image.rect()};
+    drawnArea = qint64(image.width()) * image.height();
 }
 
 void PlotBuffer::setReusing(bool on)
@@ -128,6 +129,7 @@ void PlotBuffer::clear(const QColor &colour)
         image = QImage(image.size(), format);
         image.setDevicePixelRatio(mDevicePixelRatio);
         drawn = {image.rect()};
+        drawnArea = qint64(image.width()) * image.height();
     }
 
     // A render whose static part differs from the image draws every layer,
@@ -139,7 +141,7 @@ void PlotBuffer::clear(const QColor &colour)
             staticUsable = makeStaticImages();
             staticKey = key;
         } else {
-            fromStatic = staticUsable && cheaperThanDrawing(drawn);
+            fromStatic = staticUsable && cheaperThanDrawing();
         }
     }
     if (fromStatic) {
@@ -263,7 +265,7 @@ bool PlotBuffer::makeStaticImages()
     return true;
 }
 
-Rects PlotBuffer::drawnRegion() const
+Rects PlotBuffer::drawnRegion()
 {
     Rects region;
     QList<const QCPGraph *> graphs;
@@ -306,11 +308,27 @@ Rects PlotBuffer::drawnRegion() const
                                  reach);
             } else {
                 // Anything else may draw anywhere.
+                drawnArea = qint64(image.width()) * image.height();
                 return {image.rect()};
             }
         }
     }
-    return region + device(graphs, reach);
+    const Rects curves = device(graphs, reach);
+    // The area drawn over: the curves' rectangles share no pixel, and the few
+    // others (markers, texts, the legend) count only where they lie outside
+    // the curves'.
+    drawnArea = 0;
+    for (const QRect &rect : curves)
+        drawnArea += qint64(rect.width()) * rect.height();
+    for (const QRect &rect : std::as_const(region)) {
+        qint64 outside = qint64(rect.width()) * rect.height();
+        for (const QRect &curve : curves) {
+            const QRect both = rect & curve;
+            outside -= qint64(both.width()) * both.height();
+        }
+        drawnArea += std::max<qint64>(outside, 0);
+    }
+    return region + curves;
 }
 
 QRect PlotBuffer::device(const QRectF &logical) const
@@ -331,22 +349,29 @@ Rects PlotBuffer::device(const QList<const QCPGraph *> &graphs, const QRectF &re
     // envelope), they become one, so that no pixel is counted twice.
     const double ratio = mDevicePixelRatio;
     const int columns = image.width() / Band + 1;
-    // Per column: top, bottom and how far the pen reaches, in device pixels.
-    QVector<QVector<std::array<double, 3>>> stretches(columns);
+    // Per column: the top and bottom of each curve, in device pixels.
+    QVector<QVector<std::array<double, 2>>> stretches(columns);
     for (const QCPGraph *const graph : graphs) {
         QVector<double> top(columns, qInf()), bottom(columns, -qInf());
         const QCPAxis *const k = graph->keyAxis();
         const QCPAxis *const v = graph->valueAxis();
         const bool impulses = graph->lineStyle() == QCPGraph::lsImpulse;
         const double base = v->coordToPixel(0.0) * ratio;
+        // A pen, a scatter and the antialiasing reach beyond the points, up and
+        // down as well as into the neighbouring columns.
+        const QCPScatterStyle &scatter = graph->scatterStyle();
+        const double margin =
+            (graph->pen().widthF() + scatter.size() / 2 + scatter.pen().widthF() + 2.0) * ratio;
         const auto cover = [&](double x0, double x1, double y0, double y1) {
             if (!std::isfinite(x0 + x1 + y0 + y1))
                 return;
             // Far outside the plot all the same, and whole numbers from here on.
             x0 = qBound(-1e6, x0, 1e6), x1 = qBound(-1e6, x1, 1e6);
             y0 = qBound(-1e6, y0, 1e6), y1 = qBound(-1e6, y1, 1e6);
-            const int from = qBound(0, int(std::min(x0, x1)) / Band, columns - 1);
-            const int to = qBound(0, int(std::max(x0, x1)) / Band, columns - 1);
+            const int from =
+                qBound(0, int(std::floor((std::min(x0, x1) - margin) / Band)), columns - 1);
+            const int to =
+                qBound(0, int(std::floor((std::max(x0, x1) + margin) / Band)), columns - 1);
             for (int c = from; c <= to; ++c) {
                 top[c] = std::min({top[c], y0, y1});
                 bottom[c] = std::max({bottom[c], y0, y1});
@@ -363,41 +388,31 @@ Rects PlotBuffer::device(const QList<const QCPGraph *> &graphs, const QRectF &re
             cover(at.x(), at.x(), at.y(), at.y());
             last = at;
         }
-        // A pen, a scatter and the antialiasing reach beyond the points.
-        const QCPScatterStyle &scatter = graph->scatterStyle();
-        const double margin =
-            (graph->pen().widthF() + scatter.size() / 2 + scatter.pen().widthF() + 2.0) * ratio;
         for (int c = 0; c < columns; ++c) {
             if (top[c] <= bottom[c])
-                stretches[c].append({top[c] - margin, bottom[c] + margin, margin});
+                stretches[c].append({top[c] - margin, bottom[c] + margin});
         }
     }
     const QRect clip = device(reach);
     Rects region;
     for (int c = 0; c < columns; ++c) {
-        // Rows from top to bottom, overlapping ones joined; a rectangle also
-        // reaches as far sideways as the widest margin.
+        // Rows from top to bottom, overlapping ones joined: the rectangles of
+        // one column, as those of different columns, share no pixel.
         std::sort(stretches[c].begin(), stretches[c].end());
         for (int i = 0; i < stretches[c].size();) {
-            auto [from, to, side] = stretches[c][i];
-            for (++i; i < stretches[c].size() && stretches[c][i][0] <= to; ++i) {
+            auto [from, to] = stretches[c][i];
+            for (++i; i < stretches[c].size() && stretches[c][i][0] <= to; ++i)
                 to = std::max(to, stretches[c][i][1]);
-                side = std::max(side, stretches[c][i][2]);
-            }
-            region << (QRectF(QPointF(c * Band - side, from), QPointF((c + 1) * Band + side, to))
-                           .toAlignedRect() &
-                       clip);
+            const int top = int(std::floor(from)), bottom = int(std::ceil(to));
+            region << (QRect(QPoint(c * Band, top), QPoint((c + 1) * Band - 1, bottom)) & clip);
         }
     }
     return region;
 }
 
-bool PlotBuffer::cheaperThanDrawing(const Rects &rects) const
+bool PlotBuffer::cheaperThanDrawing() const
 {
-    qint64 area = 0;
-    for (const QRect &rect : rects)
-        area += qint64(rect.width()) * rect.height();
-    return area <= MostlyDrawnOver * image.width() * image.height();
+    return drawnArea <= MostlyDrawnOver * image.width() * image.height();
 }
 
 void PlotBuffer::copyFrom(const QImage &source, const Rects &rects, bool blend)

@@ -8,8 +8,8 @@
 
 class Plot;
 
-// Rectangles of device pixels; where they overlap, the same pixels are
-// copied twice, which costs less than splitting them.
+// Rectangles of device pixels; where a marker or a text lies over a curve,
+// the same pixels are copied twice, which costs less than splitting them.
 using Rects = QVector<QRect>;
 
 // The one paint buffer of a Plot: an image in device pixels into which
@@ -80,15 +80,16 @@ private:
     // Makes the static image and the image of the axes alone; false where
     // they cannot stand in for drawing the layers.
     bool makeStaticImages();
-    // Where the layers above the static ones will draw, in device pixels.
-    Rects drawnRegion() const;
+    // Where the layers above the static ones will draw, in device pixels; sets
+    // drawnArea.
+    Rects drawnRegion();
     // A rectangle of the plot in device pixels, widened to whole pixels and
     // one more; where the graphs draw, in device pixels, within reach.
     QRect device(const QRectF &logical) const;
     Rects device(const QList<const QCPGraph *> &graphs, const QRectF &reach) const;
-    // Whether putting the static image back in these rectangles costs less
-    // than drawing every layer.
-    bool cheaperThanDrawing(const Rects &rects) const;
+    // Whether putting the static image back where the last render drew costs
+    // less than drawing every layer.
+    bool cheaperThanDrawing() const;
     void copyFrom(const QImage &source, const Rects &rects, bool blend);
 
     Plot *const plot;
@@ -109,6 +110,7 @@ private:
     int layer = 0;
     QList<QCPLayer *> hidden;
     Rects drawn;
+    qint64 drawnArea = 0; // pixels of drawn, each counted once
     QElapsedTimer clock;
     Timings timings;
     int reused = 0;
