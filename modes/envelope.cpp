@@ -15,6 +15,11 @@ constexpr double SamePeak = 1e-9;
 // The sum of phasors turned step by step drifts by about 1e-16 a step; it is
 // started afresh from the exact phase this often.
 constexpr int Restart = 64;
+// A crossing is found this closely, in seconds or hertz: far below the
+// readout's two decimals, in some 25 halvings of a sample's step rather than
+// the 45 that reach a double's last bit (the packet's exact curve sums every
+// harmonic at each).
+constexpr double Resolution = 1e-9;
 
 // Where between keys a and b the curve crosses the level: linearly between
 // the samples, then on the exact curve by bisection.
@@ -24,7 +29,7 @@ double crossing(double a, double va, double b, double vb, double level,
     if (!exact)
         return a + (b - a) * (va - level) / (va - vb);
     // va is at or above the level, vb below it.
-    for (int i = 0; i < 60 && a != b; ++i) {
+    for (int i = 0; i < 60 && std::fabs(b - a) > Resolution; ++i) {
         const double m = 0.5 * (a + b);
         if (m == a || m == b)
             break;
