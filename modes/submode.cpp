@@ -167,6 +167,7 @@ void Submode::drawEnvelope() const
     for (int j = 0; j < upper.size(); ++j)
         lower[j] = -upper.at(j);
     const QPen pen(QBrush(QColor(150, 0, 0)), 2, Qt::DashLine, Qt::FlatCap, Qt::BevelJoin);
+    QVector<CurveGraph *> halves;
     for (const auto &[values, name] :
          {std::pair(&upper, "envelope"), std::pair(&lower, "-envelope")}) {
         CurveGraph *const graph = CurveGraph::add(signalPlot);
@@ -175,7 +176,10 @@ void Submode::drawEnvelope() const
         graph->setName(QLatin1String(name));
         graph->removeFromLegend();
         graph->sendToBack();
+        halves << graph;
     }
+    // One half drawn as the other's mirror image, in one pass.
+    CurveGraph::pairAsMirrors(halves.at(0), halves.at(1));
 
     if (shape.periodic) {
         removeItems(spectrumPlot, {SpectrumMarker, SpectrumLabel});

@@ -4,6 +4,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QVarLengthArray>
+#include <cstdio>
 
 #include <algorithm>
 #include <array>
@@ -115,23 +116,22 @@ QRgb over(QRgb colour, QRgb under, uint a)
     return mixed;
 }
 
-// Draws the dashes (runs of points in logical pixels, each ending at the next
-// of ends) of the painter's pen, half wide, straight into the image it paints
-// on. A pixel is covered by a piece of a dash as far as its centre lies within
-// half a pixel more than half the width of the piece's centre line (so the ink
-// across the line is the width's), flat at the dash's two ends and round at
-// its turns; the most of the dash's pieces counts, so pieces meeting at a turn
-// leave no seam. QPainter takes about a microsecond for each short line and
-// more for each join; this takes a fraction of that, which a curve of a
-// thousand points cut into some hundred dashes needs. False, with nothing
-// drawn, where the painter does not paint an opaque, antialiased pen into a
-// 32-bit image of its own through a scaling at most and a clip rectangle.
-bool rasteriseDashes(QPainter *painter, const QVector<QPointF> &points, const QVector<int> &ends,
-                     double half)
+// Where dashes can be rasterised straight into the image the painter paints
+// on: an opaque, antialiased pen into a 32-bit image of its own, through a
+// scaling at most and a clip rectangle.
+struct RasterTarget
+{
+    QImage *image = nullptr;
+    QTransform map;
+    QRect clip;
+    QRgb colour = 0;
+};
+
+std::optional<RasterTarget> rasterTarget(QPainter *painter)
 {
     QPaintDevice *const device = painter->device();
     if (!device || device->devType() != QInternal::Image)
-        return false;
+        return std::nullopt;
     auto *const image = static_cast<QImage *>(device);
     const QTransform map = painter->deviceTransform();
     const QBrush brush = painter->pen().brush();
@@ -142,24 +142,49 @@ bool rasteriseDashes(QPainter *painter, const QVector<QPointF> &points, const QV
         painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
         painter->opacity() != 1.0 || map.type() > QTransform::TxScale || map.m11() <= 0 ||
         map.m11() != map.m22() || brush.style() != Qt::SolidPattern || !brush.isOpaque())
-        return false;
+        return std::nullopt;
     QRect clip = image->rect();
     if (painter->hasClipping()) {
         const QRegion region = painter->clipRegion();
         if (region.rectCount() > 1)
-            return false;
+            return std::nullopt;
         clip &= map.mapRect(region.boundingRect());
     }
-    // Pixel numbers must stay well within an int; QPainter clips far points.
-    for (const QPointF &point : points) {
-        const QPointF at = map.map(point);
+    return RasterTarget{image, map, clip, brush.color().rgba()};
+}
+
+// Pixel numbers must stay well within an int; QPainter clips far points.
+bool nearby(const QTransform &map, const QPointF *points, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!isFinite(points[i]))
+            continue;
+        const QPointF at = map.map(points[i]);
         if (!(std::fabs(at.x()) < FarOut && std::fabs(at.y()) < FarOut))
             return false;
     }
-    const QRgb colour = brush.color().rgba();
+    return true;
+}
+
+// Draws the dashes (runs of points in logical pixels, each ending at the next
+// of ends), half wide, straight into the target's image; with mirror, also
+// their mirror image about that device row. A pixel is covered
+// by a piece of a dash as far as its centre lies within half a pixel more
+// than half the width of the piece's centre line (so the ink across the line
+// is the width's), flat at the dash's two ends and round at its turns; the
+// most of the dash's pieces counts, so pieces meeting at a turn leave no
+// seam. QPainter takes about a microsecond for each short line and more for
+// each join; this takes a fraction of that, which a curve of a thousand points
+// cut into some hundred dashes needs.
+void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
+                     const QVector<int> &ends, double half, std::optional<double> mirror)
+{
+    const QTransform &map = target.map;
+    const QRect &clip = target.clip;
+    const QRgb colour = target.colour;
     const double h = half * map.m11();
-    uchar *const bits = image->bits();
-    const auto stride = image->bytesPerLine();
+    uchar *const bits = target.image->bits();
+    const auto stride = target.image->bytesPerLine();
 
     // A piece is covered within reach of its centre line: reach across it, and
     // along it half a pixel past a flat end, reach past a round one.
@@ -171,10 +196,18 @@ bool rasteriseDashes(QPainter *painter, const QVector<QPointF> &points, const QV
         std::array<QPointF, 4> corners; // of where it may cover
     };
     QVarLengthArray<Piece, 16> pieces;
-    for (int d = 0, first = 0; d < ends.size(); first = ends.at(d++)) {
+    const auto device = [&](const QPointF &point, bool mirrored) {
+        const QPointF at = map.map(point);
+        return mirrored ? QPointF(at.x(), 2 * *mirror - at.y()) : at;
+    };
+    for (int n = 0; n < (mirror ? 2 : 1) * ends.size(); ++n) {
+        // Each dash, then its mirror image.
+        const int d = n % ends.size(), first = d > 0 ? ends.at(d - 1) : 0;
+        const bool mirrored = n >= ends.size();
         pieces.clear();
         for (int i = first; i + 1 < ends.at(d); ++i) {
-            const QPointF from = map.map(points.at(i)), to = map.map(points.at(i + 1));
+            const QPointF from = device(points.at(i), mirrored);
+            const QPointF to = device(points.at(i + 1), mirrored);
             const QPointF step = to - from;
             const double length = std::hypot(step.x(), step.y());
             if (length > 0)
@@ -248,12 +281,13 @@ bool rasteriseDashes(QPainter *painter, const QVector<QPointF> &points, const QV
                     cover = std::max(cover, clamped(c));
                 }
                 const uint a = uint(cover * 255 + 0.5);
-                if (a > 0)
-                    line[x] = a == 255 ? colour : over(colour, line[x], a);
+                if (a == 0)
+                    continue;
+                QRgb &pixel = line[x];
+                pixel = a == 255 ? colour : over(colour, pixel, a);
             }
         }
     }
-    return true;
 }
 
 } // namespace
@@ -280,19 +314,75 @@ void CurveGraph::drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines
         return;
     }
     applyDefaultAntialiasingHint(painter);
+    const std::optional<double> mirror =
+        pen.style() == Qt::SolidLine ? std::nullopt : mirrorAxis(painter, lines);
     // A point that is not finite breaks the line, as in QCPGraph.
     int start = 0;
     const int size = lines.size();
+    bool mirrored = bool(mirror);
     for (int i = 0; i <= size; ++i) {
         if (i == size || !isFinite(lines.at(i))) {
             if (pen.style() == Qt::SolidLine)
                 drawPiecewise(painter, lines.constData() + start, i - start);
             else
-                drawDashed(painter, lines.constData() + start, i - start);
+                mirrored &= drawDashed(painter, lines.constData() + start, i - start, mirror);
             start = i + 1;
         }
     }
+    // Every run was rasterised with its mirror image: the twin is drawn.
+    if (mirrored)
+        twin->drawnByTwin = true;
     painter->setPen(pen);
+}
+
+void CurveGraph::draw(QCPPainter *painter)
+{
+    if (drawnByTwin) {
+        if (qEnvironmentVariableIsSet("XSAY"))
+            fprintf(stderr, "skipped by twin\n");
+        drawnByTwin = false;
+        return;
+    }
+    QCPGraph::draw(painter);
+}
+
+void CurveGraph::pairAsMirrors(CurveGraph *one, CurveGraph *other)
+{
+    if (qEnvironmentVariableIsSet("XNOMIRROR"))
+        return;
+    one->twin = other;
+    other->twin = one;
+}
+
+std::optional<double> CurveGraph::mirrorAxis(QCPPainter *painter,
+                                             const QVector<QPointF> &lines) const
+{
+    const CurveGraph *const other = twin.data();
+    if (!other || !other->realVisibility() || other->layer() != layer() || selected() ||
+        other->selected() || other->keyAxis() != keyAxis() || other->valueAxis() != valueAxis() ||
+        keyAxis()->orientation() != Qt::Horizontal ||
+        valueAxis()->scaleType() != QCPAxis::stLinear || other->pen() != pen() ||
+        other->lineStyle() != lineStyle() || other->antialiased() != antialiased() ||
+        !scatterStyle().isNone() || !other->scatterStyle().isNone() ||
+        brush().style() != Qt::NoBrush || other->brush().style() != Qt::NoBrush)
+        return std::nullopt;
+    // The twin must still be to come on the layer, and be this one mirrored.
+    const QList<QCPLayerable *> children = layer()->children();
+    const auto self = std::find(children.begin(), children.end(), this);
+    if (std::find(self, children.end(), other) == children.end())
+        return std::nullopt;
+    const QCPGraphDataContainer &mine = *data(), &theirs = *other->data();
+    if (mine.size() != theirs.size())
+        return std::nullopt;
+    for (auto a = mine.constBegin(), b = theirs.constBegin(); a != mine.constEnd(); ++a, ++b) {
+        if (a->key != b->key || a->value != -b->value)
+            return std::nullopt;
+    }
+    // Drawn straight into the image, every point within reach.
+    const auto target = rasterTarget(painter);
+    if (!target || !nearby(target->map, lines.constData(), lines.size()))
+        return std::nullopt;
+    return target->map.map(QPointF(0, valueAxis()->coordToPixel(0))).y();
 }
 
 void CurveGraph::drawPiecewise(QCPPainter *painter, const QPointF *points, int count) const
@@ -315,11 +405,20 @@ void CurveGraph::drawPiecewise(QCPPainter *painter, const QPointF *points, int c
     drawPieces(painter, painter->pen(), segments, joins);
 }
 
-void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int count) const
+bool CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int count,
+                            std::optional<double> mirror) const
 {
-    // The curve straightened where that moves it by less than DashTolerance.
+    // The curve straightened where that moves it by less than DashTolerance,
+    // and how far along the curve as given each point kept lies: the dashes
+    // are measured out along the curve as given, or each straightened stretch
+    // would shift the later dashes a little more away from where QPainter
+    // puts them.
     QVarLengthArray<QPointF, 1024> at;
+    QVarLengthArray<double, 1024> arc;
+    double along = 0;
     for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            along += QLineF(points[i - 1], points[i]).length();
         if (!at.isEmpty() && points[i] == at.last())
             continue;
         if (at.size() >= 2 && i + 1 < count) {
@@ -335,13 +434,16 @@ void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
                 straight = std::fabs(d.x() * (points[j].y() - anchor.y()) -
                                      d.y() * (points[j].x() - anchor.x())) < DashTolerance * length;
             straight = straight && j >= i - MergedPoints;
-            if (straight)
+            if (straight) {
                 at.removeLast();
+                arc.removeLast();
+            }
         }
         at.append(points[i]);
+        arc.append(along);
     }
     if (at.size() < 2)
-        return;
+        return true;
 
     const QPen pen = painter->pen();
     const double width = pen.widthF();
@@ -378,7 +480,7 @@ void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
         dash.append(at[0]);
     for (int i = 0; i + 1 < at.size(); ++i) {
         const QPointF from = at[i], to = at[i + 1];
-        const double length = QLineF(from, to).length();
+        const double length = arc[i + 1] - arc[i];
         double done = 0;
         while (length - done > left) {
             done += left;
@@ -397,12 +499,16 @@ void CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
             dash.append(to);
     }
     endDash();
-    if (rasteriseDashes(painter, dashes, ends, width / 2))
-        return;
+    if (const auto target = rasterTarget(painter);
+        target && nearby(target->map, dashes.constData(), dashes.size())) {
+        rasteriseDashes(*target, dashes, ends, width / 2, mirror);
+        return true;
+    }
     Lines segments;
     Joins joins;
     for (int d = 0, from = 0; d < ends.size(); from = ends.at(d++))
         appendPieces(dashes.constData() + from, ends.at(d) - from, width / 2, false, segments,
                      joins);
     drawPieces(painter, pen, segments, joins);
+    return false;
 }

@@ -2,6 +2,8 @@
 #ifndef CURVEGRAPH_H
 #define CURVEGRAPH_H
 
+#include <QPointer>
+#include <optional>
 #include <qcustomplot.h>
 
 // A graph whose thick solid line is rasterised piecewise: every segment as a
@@ -37,15 +39,34 @@ public:
     // Drawn first on its layer, under the graphs added before it.
     void sendToBack() { moveToLayer(layer(), true); }
 
+    // Two graphs each of which is the other's mirror image about value 0 (the
+    // envelope's halves: the same keys, the values negated, the same pen).
+    // Where the first of them on the layer rasterises its dashes straight
+    // into the plot's image, it draws the other's dashes as the mirror image
+    // of its own in the same pass, and the other draws nothing itself in that
+    // render.
+    static void pairAsMirrors(CurveGraph *one, CurveGraph *other);
+
 protected:
+    void draw(QCPPainter *painter) override;
     void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override;
 
 private:
+    // The device row (value 0) about which the twin is this graph's mirror
+    // image, where it can be drawn so with lines in this render.
+    std::optional<double> mirrorAxis(QCPPainter *painter, const QVector<QPointF> &lines) const;
+
     void drawPiecewise(QCPPainter *painter, const QPointF *points, int count) const;
     // The same cut into the pen's dashes, with flat ends.
-    void drawDashed(QCPPainter *painter, const QPointF *points, int count) const;
+    // With its mirror image about that device row too, when given; false
+    // where drawn by QPainter (and then without it).
+    bool drawDashed(QCPPainter *painter, const QPointF *points, int count,
+                    std::optional<double> mirror) const;
 
     static bool plainStroking;
+    QPointer<CurveGraph> twin;
+    // Drawn by the twin in the render under way.
+    bool drawnByTwin = false;
 };
 
 #endif // CURVEGRAPH_H
