@@ -4,7 +4,6 @@
 #include <QLineF>
 #include <QPainter>
 #include <QVarLengthArray>
-#include <cstdio>
 
 #include <algorithm>
 #include <array>
@@ -338,8 +337,6 @@ void CurveGraph::drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines
 void CurveGraph::draw(QCPPainter *painter)
 {
     if (drawnByTwin) {
-        if (qEnvironmentVariableIsSet("XSAY"))
-            fprintf(stderr, "skipped by twin\n");
         drawnByTwin = false;
         return;
     }
@@ -348,8 +345,6 @@ void CurveGraph::draw(QCPPainter *painter)
 
 void CurveGraph::pairAsMirrors(CurveGraph *one, CurveGraph *other)
 {
-    if (qEnvironmentVariableIsSet("XNOMIRROR"))
-        return;
     one->twin = other;
     other->twin = one;
 }
