@@ -4,9 +4,9 @@
 #include "baseband.h"
 #include "curvegraph.h"
 #include "envelope.h"
+#include "textitem.h"
 
 #include <QDoubleSpinBox>
-#include <QFontMetrics>
 #include <QSpinBox>
 #include <qcustomplot.h>
 
@@ -48,11 +48,11 @@ void removeItems(QCustomPlot *plot, const QStringList &names)
 
 // Drawn above the graphs and the axes, with the legend: the static image
 // (PlotBuffer) holds none of it.
-template <class T> T *item(QCustomPlot *plot, const QString &name)
+template <class T, class Made = T> T *item(QCustomPlot *plot, const QString &name)
 {
     if (T *const found = findItem<T>(plot, name))
         return found;
-    T *const made = new T(plot);
+    T *const made = new Made(plot);
     made->setObjectName(name);
     made->setLayer(QStringLiteral("legend"));
     return made;
@@ -60,7 +60,7 @@ template <class T> T *item(QCustomPlot *plot, const QString &name)
 
 QCPItemText *text(QCustomPlot *plot, const QString &name, const QString &content)
 {
-    QCPItemText *const label = item<QCPItemText>(plot, name);
+    QCPItemText *const label = item<QCPItemText, TextItem>(plot, name);
     label->setFont(QFont(QStringLiteral("Sans Serif"), 15));
     label->setColor(Qt::black);
     label->setText(content);
@@ -80,7 +80,7 @@ void mark(QCustomPlot *plot, const QString &markerName, const QString &labelName
     marker->end->setCoords(to, level);
     QCPItemText *const label = text(plot, labelName, value);
     const double room = plot->axisRect()->right() - plot->xAxis->coordToPixel(to);
-    const bool right = room > QFontMetrics(label->font()).horizontalAdvance(value) + 16;
+    const bool right = room > TextItem::advance(label->font(), value) + 16;
     label->position->setType(QCPItemPosition::ptAbsolute);
     label->position->setParentAnchor(right ? marker->end : marker->start);
     label->position->setCoords(right ? 4 : -4, -2);

@@ -104,15 +104,18 @@ double clamped(double coverage)
 }
 
 // An opaque colour over what is there, by coverage a of 255, channel by
-// channel (premultiplied formats: the alpha channel takes the same rule).
+// channel (premultiplied formats: the alpha channel takes the same rule),
+// rounded to nearest: two channels at a time, (v + 128 + (v + 128) / 256) / 256
+// being v / 255 rounded for every v up to 255 * 255.
 QRgb over(QRgb colour, QRgb under, uint a)
 {
     const uint b = 255 - a;
-    QRgb mixed = 0;
-    for (const int shift : {0, 8, 16, 24})
-        mixed |= ((((colour >> shift) & 0xffu) * a + ((under >> shift) & 0xffu) * b + 127) / 255)
-                 << shift;
-    return mixed;
+    const auto mix = [a, b](uint c, uint u) {
+        const uint v = c * a + u * b + 0x00800080u;
+        return ((v + ((v >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+    };
+    return mix(colour & 0x00ff00ffu, under & 0x00ff00ffu) |
+           (mix((colour >> 8) & 0x00ff00ffu, (under >> 8) & 0x00ff00ffu) << 8);
 }
 
 // Where dashes can be rasterised straight into the image the painter paints

@@ -35,6 +35,41 @@ constexpr int Band = 64;
 // layers instead (scripts/bench shows where each render's time goes).
 constexpr double MostlyDrawnOver = 0.2;
 
+// An axis's coordinates in device pixels; a linear axis without a call for
+// each point, which the columns of a long curve would spend most of their time
+// on (to within rounding, which the margins cover).
+class Pixels
+{
+public:
+    Pixels(const QCPAxis *axis, double ratio) : axis(axis), ratio(ratio)
+    {
+        if (axis->scaleType() == QCPAxis::stLinear) {
+            offset = axis->coordToPixel(0.0) * ratio;
+            scale = axis->coordToPixel(1.0) * ratio - offset;
+            linear = std::isfinite(offset) && std::isfinite(scale);
+        }
+    }
+    double operator()(double coordinate) const
+    {
+        return linear ? offset + scale * coordinate : axis->coordToPixel(coordinate) * ratio;
+    }
+
+private:
+    const QCPAxis *const axis;
+    const double ratio;
+    bool linear = false;
+    double offset = 0.0;
+    double scale = 0.0;
+};
+
+// A stretch of a graph's data, for a range-for.
+struct Stretch
+{
+    QCPGraphDataContainer::const_iterator from, to;
+    QCPGraphDataContainer::const_iterator begin() const { return from; }
+    QCPGraphDataContainer::const_iterator end() const { return to; }
+};
+
 QCPPainter *painterOn(QImage *image)
 {
     return new QCPPainter(image);
@@ -353,40 +388,66 @@ Rects PlotBuffer::device(const QList<const QCPGraph *> &graphs, const QRectF &re
     QVector<QVector<std::array<double, 2>>> stretches(columns);
     for (const QCPGraph *const graph : graphs) {
         QVector<double> top(columns, qInf()), bottom(columns, -qInf());
-        const QCPAxis *const k = graph->keyAxis();
-        const QCPAxis *const v = graph->valueAxis();
         const bool impulses = graph->lineStyle() == QCPGraph::lsImpulse;
-        const double base = v->coordToPixel(0.0) * ratio;
+        const bool joined = graph->lineStyle() != QCPGraph::lsNone && !impulses;
+        const Pixels key(graph->keyAxis(), ratio), value(graph->valueAxis(), ratio);
+        // Far outside the plot all the same, and whole numbers from here on.
+        const auto near = [](double pixel) { return qBound(-1e6, pixel, 1e6); };
+        const double base = value(0.0);
+        if (impulses && !std::isfinite(base))
+            continue;
         // A pen, a scatter and the antialiasing reach beyond the points, up and
         // down as well as into the neighbouring columns.
         const QCPScatterStyle &scatter = graph->scatterStyle();
         const double margin =
             (graph->pen().widthF() + scatter.size() / 2 + scatter.pen().widthF() + 2.0) * ratio;
-        const auto cover = [&](double x0, double x1, double y0, double y1) {
-            if (!std::isfinite(x0 + x1 + y0 + y1))
-                return;
-            // Far outside the plot all the same, and whole numbers from here on.
-            x0 = qBound(-1e6, x0, 1e6), x1 = qBound(-1e6, x1, 1e6);
-            y0 = qBound(-1e6, y0, 1e6), y1 = qBound(-1e6, y1, 1e6);
-            const int from =
-                qBound(0, int(std::floor((std::min(x0, x1) - margin) / Band)), columns - 1);
-            const int to =
-                qBound(0, int(std::floor((std::max(x0, x1) + margin) / Band)), columns - 1);
-            for (int c = from; c <= to; ++c) {
-                top[c] = std::min({top[c], y0, y1});
-                bottom[c] = std::max({bottom[c], y0, y1});
-            }
+        // Columns by truncation, past an offset that keeps every clamped
+        // pixel positive: floor() and the vector's checks would take most of
+        // the time of a curve of thousands of points.
+        constexpr int Shift = 1 << 16; // columns, more than 2e6 px
+        const int lastColumn = columns - 1;
+        const auto column = [lastColumn](double x) {
+            const double at = std::clamp(x, -2e6, 2e6) * (1.0 / Band);
+            return std::clamp(int(at + Shift) - Shift, 0, lastColumn);
         };
-        QPointF last(qQNaN(), qQNaN());
-        for (const QCPGraphData &point : *graph->data()) {
-            const QPointF at(k->coordToPixel(point.key) * ratio,
-                             v->coordToPixel(point.value) * ratio);
-            if (impulses)
-                cover(at.x(), at.x(), at.y(), base);
-            if (graph->lineStyle() != QCPGraph::lsNone && !impulses && std::isfinite(last.x()))
-                cover(last.x(), at.x(), last.y(), at.y());
-            cover(at.x(), at.x(), at.y(), at.y());
-            last = at;
+        double *const tops = top.data();
+        double *const bottoms = bottom.data();
+        // Each point, with the line from the one before it (or its impulse),
+        // widens the columns that it reaches to its rows.
+        // Only the points that can reach into the plot, and one more either
+        // side: a long signal runs on far beyond the time axis.
+        const QCPAxis *const keyAxis = graph->keyAxis();
+        const QRect rect = keyAxis->axisRect()->rect();
+        const double pad = margin / ratio + 1;
+        const double a = keyAxis->pixelToCoord(rect.left() - pad);
+        const double b = keyAxis->pixelToCoord(rect.right() + pad);
+        const QCPGraphDataContainer &data = *graph->data();
+        const bool bounded =
+            keyAxis->orientation() == Qt::Horizontal && std::isfinite(a) && std::isfinite(b);
+        const auto first = bounded ? data.findBegin(std::min(a, b)) : data.constBegin();
+        const auto last = bounded ? data.findEnd(std::max(a, b)) : data.constEnd();
+        double lastX = qQNaN(), lastY = qQNaN();
+        for (const QCPGraphData &point : Stretch{first, last}) {
+            const double x = key(point.key), y = value(point.value);
+            if (!std::isfinite(x) || !std::isfinite(y)) {
+                // It breaks the line, as QCPGraph draws it.
+                lastX = qQNaN();
+                continue;
+            }
+            const double atX = near(x), atY = near(y);
+            double x0 = atX, x1 = atX, y0 = atY, y1 = atY;
+            if (impulses) {
+                y0 = std::min(atY, near(base));
+                y1 = std::max(atY, near(base));
+            } else if (joined && !std::isnan(lastX)) {
+                x0 = std::min(x0, lastX), x1 = std::max(x1, lastX);
+                y0 = std::min(y0, lastY), y1 = std::max(y1, lastY);
+            }
+            for (int c = column(x0 - margin), to = column(x1 + margin); c <= to; ++c) {
+                tops[c] = std::min(tops[c], y0);
+                bottoms[c] = std::max(bottoms[c], y1);
+            }
+            lastX = atX, lastY = atY;
         }
         for (int c = 0; c < columns; ++c) {
             if (top[c] <= bottom[c])
