@@ -179,9 +179,11 @@ Submode::EnvelopeShape Drawing::envelopeShape() const
     // The transform's sums are b(t) itself: its imaginary parts come free.
     const int middle = TransformSize / 2;
     shape.magnitudes.resize(TimeSamples);
-    for (int j = 0; j < TimeSamples; ++j)
-        shape.magnitudes[j] =
-            std::abs(transformBuffer.at(j < middle ? j + middle : j - middle)) * signalScale;
+    for (int j = 0; j < TimeSamples; ++j) {
+        // |b| of values near 1, where hypot's care for overflow only costs.
+        const std::complex<double> b = transformBuffer.at(j < middle ? j + middle : j - middle);
+        shape.magnitudes[j] = std::sqrt(b.real() * b.real() + b.imag() * b.imag()) * signalScale;
+    }
     shape.spectrumWidth = spectrum.width();
     shape.spectrumFrom = spectrum.from;
     shape.spectrumTo = spectrum.to;

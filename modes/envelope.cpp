@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <numeric>
+#include <vector>
 
 namespace {
 
@@ -78,25 +79,32 @@ QVector<double> Envelope::ofHarmonics(const QVector<double> &frequencies,
 {
     const int m = times.size();
     const int n = std::min(frequencies.size(), amplitudes.size());
-    QVector<std::complex<double>> sum(m);
+    // The real and imaginary parts of the sum apart, in plain arrays: this
+    // runs at every step of a drag, twice when the step sets two values.
+    std::vector<double> real(size_t(m), 0.0), imaginary(size_t(m), 0.0);
     const double step = m > 1 ? (times.last() - times.first()) / (m - 1) : 0.0;
     for (int k = 0; k < n; ++k) {
         const double w = frequencies.at(k) * TwoPi;
         const std::complex<double> turn = std::polar(1.0, w * step);
-        std::complex<double> phasor;
-        for (int j = 0; j < m; ++j) {
-            // Each phasor turns by the same angle from one time to the next.
-            phasor = j % Restart == 0
-                         ? std::polar(amplitudes.at(k), w * times.at(j))
-                         : std::complex<double>(
-                               phasor.real() * turn.real() - phasor.imag() * turn.imag(),
-                               phasor.real() * turn.imag() + phasor.imag() * turn.real());
-            sum[j] += phasor;
+        const double c = turn.real(), s = turn.imag();
+        for (int from = 0; from < m; from += Restart) {
+            // Each phasor turns by the same angle from one time to the next,
+            // and starts afresh every Restart times.
+            const std::complex<double> start = std::polar(amplitudes.at(k), w * times.at(from));
+            double x = start.real(), y = start.imag();
+            for (int j = from; j < std::min(m, from + Restart); ++j) {
+                real[size_t(j)] += x;
+                imaginary[size_t(j)] += y;
+                const double turned = x * c - y * s;
+                y = x * s + y * c;
+                x = turned;
+            }
         }
     }
     QVector<double> magnitudes(m);
     for (int j = 0; j < m; ++j)
-        magnitudes[j] = std::fabs(scale) * std::abs(sum.at(j));
+        magnitudes[j] = std::fabs(scale) * std::sqrt(real[size_t(j)] * real[size_t(j)] +
+                                                     imaginary[size_t(j)] * imaginary[size_t(j)]);
     return magnitudes;
 }
 
