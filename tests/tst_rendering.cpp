@@ -4,6 +4,7 @@
 // the piecewise curves look like QPainter stroking them in one piece.
 #include "curvegraph.h"
 #include "testsupport.h"
+#include "textitem.h"
 
 #include <QtTest>
 #include <qcustomplot.h>
@@ -163,6 +164,50 @@ private slots:
                          "%s: curve %d, unmatched %d/%d, ink %.4f", qPrintable(plot->objectName()),
                          there.curve, there.unmatched, back.unmatched, back.ink / there.ink)));
         }
+    }
+
+    // The program's text items are set glyph by glyph; they must look and lie
+    // where QCustomPlot's own would, for each alignment and padding.
+    void textsSetAsQCustomPlotSetsThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<int>("textAlignment");
+        const int top = Qt::AlignTop | Qt::AlignHCenter;
+        QTest::newRow("readout") << "Δf = 0.30 Гц   Δt = 4.24 с   Δf·Δt = 1.27"
+                                 << int(Qt::AlignRight | Qt::AlignTop) << top;
+        QTest::newRow("label") << "Δt > 20 с" << int(Qt::AlignLeft | Qt::AlignBottom)
+                               << int(Qt::AlignLeft | Qt::AlignVCenter);
+        QTest::newRow("kerned") << "AVAW To" << int(Qt::AlignCenter) << int(Qt::AlignRight);
+        QTest::newRow("shaped") << "fi ffl" << int(Qt::AlignCenter) << top;
+    }
+    void textsSetAsQCustomPlotSetsThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, alignment);
+        QFETCH(int, textAlignment);
+        QImage shown[2];
+        QPointF corners[2][2];
+        for (const bool ours : {false, true}) {
+            QCustomPlot plot;
+            plot.resize(600, 120);
+            QCPItemText *const item = ours ? new TextItem(&plot) : new QCPItemText(&plot);
+            item->setFont(QFont(QStringLiteral("Sans Serif"), 15));
+            item->setText(text);
+            item->position->setType(QCPItemPosition::ptAbsolute);
+            item->position->setCoords(300.4, 60.6);
+            item->setPositionAlignment(Qt::Alignment(alignment));
+            item->setTextAlignment(Qt::Alignment(textAlignment));
+            item->setPadding(QMargins(10, 6, 10, 6));
+            item->setBrush(Qt::white);
+            item->setPen(QPen(Qt::black));
+            shown[ours] = plot.toPixmap().toImage();
+            corners[ours][0] = item->topLeft->pixelPosition();
+            corners[ours][1] = item->bottomRight->pixelPosition();
+        }
+        QCOMPARE(corners[1][0], corners[0][0]);
+        QCOMPARE(corners[1][1], corners[0][1]);
+        QVERIFY(shown[1] == shown[0]);
     }
 
 private:
