@@ -258,14 +258,18 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
                 left = std::min(left, spans[k].first);
                 right = std::max(right, spans[k].second);
             }
-            for (int x = left; x <= right; ++x) {
-                const double px = x + 0.5;
-                double cover = 0;
-                for (int k = 0; k <= last; ++k) {
-                    if (x < spans[k].first || x > spans[k].second)
-                        continue;
-                    const Piece &p = pieces[k];
-                    const double dx = px - p.from.x(), dy = py - p.from.y();
+            if (left > right)
+                continue;
+            // Each piece over its own stretch of the row, the most of them
+            // kept for each pixel.
+            QVarLengthArray<double, 512> covers(right - left + 1);
+            std::fill(covers.begin(), covers.end(), 0.0);
+            for (int k = 0; k <= last; ++k) {
+                const Piece &p = pieces[k];
+                const double dy = py - p.from.y();
+                for (int x = spans[k].first; x <= spans[k].second; ++x) {
+                    const double px = x + 0.5;
+                    const double dx = px - p.from.x();
                     const double t = dx * p.along.x() + dy * p.along.y();
                     double c;
                     if (t < 0 && k > 0) {
@@ -280,9 +284,12 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
                         if (k == last)
                             c *= clamped(p.length - t + 0.5);
                     }
+                    double &cover = covers[x - left];
                     cover = std::max(cover, clamped(c));
                 }
-                const uint a = uint(cover * 255 + 0.5);
+            }
+            for (int x = left; x <= right; ++x) {
+                const uint a = uint(covers[x - left] * 255 + 0.5);
                 if (a == 0)
                     continue;
                 QRgb &pixel = line[x];
