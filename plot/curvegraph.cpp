@@ -16,6 +16,20 @@ bool isFinite(const QPointF &p)
     return std::isfinite(p.x()) && std::isfinite(p.y());
 }
 
+// A step's length, for the pixel-sized steps of a curve, where hypot's care
+// for overflow only costs.
+double lengthOf(const QPointF &step)
+{
+    return std::sqrt(step.x() * step.x() + step.y() * step.y());
+}
+
+// Exactly the same point. QPointF's == is fuzzy, and in the dashed curve's
+// inner loops it cost more than the tests it guards.
+bool same(const QPointF &a, const QPointF &b)
+{
+    return a.x() == b.x() && a.y() == b.y();
+}
+
 // Pens that QPainter strokes cheaply enough already, or whose look depends on
 // the curve being one piece: a dash pattern runs on along the curve, and a
 // translucent colour would show darker where the pieces overlap.
@@ -211,7 +225,7 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
             const QPointF from = device(points.at(i), mirrored);
             const QPointF to = device(points.at(i + 1), mirrored);
             const QPointF step = to - from;
-            const double length = std::hypot(step.x(), step.y());
+            const double length = lengthOf(step);
             if (length > 0)
                 pieces.append({from, to, step / length, length, {}});
         }
@@ -423,8 +437,8 @@ bool CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
     double along = 0;
     for (int i = 0; i < count; ++i) {
         if (i > 0)
-            along += QLineF(points[i - 1], points[i]).length();
-        if (!at.isEmpty() && points[i] == at.last())
+            along += lengthOf(points[i] - points[i - 1]);
+        if (!at.isEmpty() && same(points[i], at.last()))
             continue;
         if (at.size() >= 2 && i + 1 < count) {
             // Drop the last kept point if it and every point since the one before it lie near
@@ -432,10 +446,10 @@ bool CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
             // A long straight stretch is kept in pieces of at most MergedPoints points.
             const QPointF &anchor = at[at.size() - 2];
             const QPointF d = points[i] - anchor;
-            const double length = std::hypot(d.x(), d.y());
+            const double length = lengthOf(d);
             bool straight = length > 0.0;
             int j = i - 1;
-            for (; j >= 0 && j >= i - MergedPoints && straight && points[j] != anchor; --j)
+            for (; j >= 0 && j >= i - MergedPoints && straight && !same(points[j], anchor); --j)
                 straight = std::fabs(d.x() * (points[j].y() - anchor.y()) -
                                      d.y() * (points[j].x() - anchor.x())) < DashTolerance * length;
             straight = straight && j >= i - MergedPoints;
@@ -500,7 +514,7 @@ bool CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int coun
             left = pattern.at(element);
         }
         left -= length - done;
-        if (element % 2 == 0 && !dash.isEmpty() && to != dash.last())
+        if (element % 2 == 0 && !dash.isEmpty() && !same(to, dash.last()))
             dash.append(to);
     }
     endDash();
