@@ -90,6 +90,8 @@ const TextItem::Line &TextItem::line() const
     cache.flags = flags;
     cache.simple = setOneByOne(mText);
     const QFontMetrics metrics(font);
+    cache.height = metrics.height();
+    cache.ascent = metrics.ascent();
     if (cache.simple) {
         const Glyphs glyphs = glyphsOf(cache.raw, mText);
         cache.simple = glyphs.complete;
@@ -107,7 +109,7 @@ const TextItem::Line &TextItem::line() const
     }
     // As boundingRect() places one line around (0, 0): aligned to it, then
     // widened to whole pixels.
-    const double width = cache.width, height = metrics.height();
+    const double width = cache.width, height = cache.height;
     const double left = mTextAlignment & Qt::AlignRight     ? -width
                         : mTextAlignment & Qt::AlignHCenter ? -width / 2
                                                             : 0.0;
@@ -156,9 +158,8 @@ void TextItem::draw(QCPPainter *painter)
     // The glyphs are those of the screen's resolution, as the corners are.
     const QFontMetrics onDevice = painter->fontMetrics();
     if (!set.simple || !qFuzzyIsNull(mRotation) ||
-        painter->modes().testFlag(QCPPainter::pmVectorized) ||
-        onDevice.height() != QFontMetrics(set.font).height() ||
-        onDevice.ascent() != QFontMetrics(set.font).ascent()) {
+        painter->modes().testFlag(QCPPainter::pmVectorized) || onDevice.height() != set.height ||
+        onDevice.ascent() != set.ascent) {
         QCPItemText::draw(painter);
         return;
     }

@@ -42,6 +42,9 @@ private:
         QVector<quint32> glyphs;
         QVector<QPointF> positions;
         double width = 0.0;
+        // The font's line at the screen's resolution, as the corners take it.
+        int height = 0;
+        int ascent = 0;
         QRect rect;
     };
     const Line &line() const;
