@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -109,8 +110,25 @@ void drawPieces(QCPPainter *painter, QPen pen, const Lines &segments, const Join
     painter->setBrush(Qt::NoBrush);
 }
 
+// qInf() is a call into QtCore, in the rasteriser's inner loops.
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
 // Device pixels beyond which the dashes are left to QPainter.
 constexpr double FarOut = 1e6;
+
+// floor() and ceil() of a pixel coordinate (well within an int), without the
+// library call that they are on the baseline x86-64.
+int floorOf(double x)
+{
+    const int i = int(x);
+    return i - (x < i);
+}
+
+int ceiling(double x)
+{
+    const int i = int(x);
+    return i + (x > i);
+}
 
 double clamped(double coverage)
 {
@@ -209,9 +227,22 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
     {
         QPointF from, to, along;
         double length;
-        std::array<QPointF, 4> corners; // of where it may cover
+        // The sides of where it may cover, the rows each spans and the
+        // column at which it crosses a row, as x0 + (y - y0) * slope.
+        struct Side
+        {
+            double top, bottom, x0, y0, slope;
+        };
+        std::array<Side, 4> sides;
+        int sideCount;
+        // The rows whose centres it may cover.
+        int fromRow, toRow;
     };
     QVarLengthArray<Piece, 16> pieces;
+    // Per row, kept from one to the next: where each piece may cover, and the
+    // most of them at each pixel.
+    QVarLengthArray<std::pair<int, int>, 16> spans;
+    QVarLengthArray<double, 512> covers;
     const auto device = [&](const QPointF &point, bool mirrored) {
         const QPointF at = map.map(point);
         return mirrored ? QPointF(at.x(), 2 * *mirror - at.y()) : at;
@@ -227,39 +258,53 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
             const QPointF step = to - from;
             const double length = lengthOf(step);
             if (length > 0)
-                pieces.append({from, to, step / length, length, {}});
+                pieces.append({from, to, step / length, length, {}, 0, 0, -1});
         }
         const int last = pieces.size() - 1;
-        double top = qInf(), bottom = -qInf();
+        double top = Infinity, bottom = -Infinity;
         for (int k = 0; k <= last; ++k) {
             Piece &p = pieces[k];
             const QPointF across(-p.along.y() * reach, p.along.x() * reach);
             const QPointF a = p.from - p.along * (k == 0 ? 0.5 : reach);
             const QPointF b = p.to + p.along * (k == last ? 0.5 : reach);
-            p.corners = {a + across, b + across, b - across, a - across};
-            for (const QPointF &corner : p.corners) {
-                top = std::min(top, corner.y());
-                bottom = std::max(bottom, corner.y());
+            const std::array<QPointF, 4> corners{a + across, b + across, b - across, a - across};
+            double pieceTop = Infinity, pieceBottom = -Infinity;
+            for (int e = 0; e < 4; ++e) {
+                const QPointF &u = corners[e], &v = corners[(e + 1) % 4];
+                pieceTop = std::min(pieceTop, u.y());
+                pieceBottom = std::max(pieceBottom, u.y());
+                // A level side lies along a row: the others meet it there.
+                if (u.y() != v.y())
+                    p.sides[p.sideCount++] = {std::min(u.y(), v.y()), std::max(u.y(), v.y()), u.x(),
+                                              u.y(), (v.x() - u.x()) / (v.y() - u.y())};
             }
+            p.fromRow = ceiling(pieceTop - 0.5);
+            p.toRow = floorOf(pieceBottom - 0.5);
+            top = std::min(top, pieceTop);
+            bottom = std::max(bottom, pieceBottom);
         }
         if (last < 0)
             continue;
-        const int fromRow = std::max(clip.top(), int(std::ceil(top - 0.5)));
-        const int toRow = std::min(clip.bottom(), int(std::floor(bottom - 0.5)));
+        const int fromRow = std::max(clip.top(), ceiling(top - 0.5));
+        const int toRow = std::min(clip.bottom(), floorOf(bottom - 0.5));
         for (int y = fromRow; y <= toRow; ++y) {
             auto *const line = reinterpret_cast<QRgb *>(bits + y * stride);
             const double py = y + 0.5;
             // Where each piece may cover on this row: its outline crossed.
-            QVarLengthArray<std::pair<int, int>, 16> spans(pieces.size());
+            spans.resize(pieces.size());
             int left = clip.right() + 1, right = clip.left() - 1;
             for (int k = 0; k <= last; ++k) {
-                double lo = qInf(), hi = -qInf();
-                const auto &c = pieces[k].corners;
-                for (int e = 0; e < 4; ++e) {
-                    const QPointF &u = c[e], &v = c[(e + 1) % 4];
-                    if ((u.y() - py) * (v.y() - py) > 0 || u.y() == v.y())
+                double lo = Infinity, hi = -Infinity;
+                const Piece &p = pieces[k];
+                if (y < p.fromRow || y > p.toRow) {
+                    spans[k] = {1, 0};
+                    continue;
+                }
+                for (int e = 0; e < p.sideCount; ++e) {
+                    const auto &side = p.sides[e];
+                    if (py < side.top || py > side.bottom)
                         continue;
-                    const double x = u.x() + (py - u.y()) * (v.x() - u.x()) / (v.y() - u.y());
+                    const double x = side.x0 + (py - side.y0) * side.slope;
                     lo = std::min(lo, x);
                     hi = std::max(hi, x);
                 }
@@ -267,16 +312,39 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
                     spans[k] = {1, 0};
                     continue;
                 }
-                spans[k] = {std::max(clip.left(), int(std::ceil(lo - 0.5))),
-                            std::min(clip.right(), int(std::floor(hi - 0.5)))};
+                spans[k] = {std::max(clip.left(), ceiling(lo - 0.5)),
+                            std::min(clip.right(), floorOf(hi - 0.5))};
                 left = std::min(left, spans[k].first);
                 right = std::max(right, spans[k].second);
             }
             if (left > right)
                 continue;
+            const auto blend = [&line, colour](int x, double cover) {
+                const uint a = uint(cover * 255 + 0.5);
+                if (a == 0)
+                    return;
+                QRgb &pixel = line[x];
+                pixel = a == 255 ? colour : over(colour, pixel, a);
+            };
+            if (last == 0) {
+                // Most dashes are one straight piece: its cover straight into
+                // the row, the same numbers as below with nothing to compare.
+                const Piece &p = pieces[0];
+                const double dy = py - p.from.y();
+                const double dyAlong = dy * p.along.y(), dyAcross = dy * p.along.x();
+                for (int x = left; x <= right; ++x) {
+                    const double dx = x + 0.5 - p.from.x();
+                    const double t = dx * p.along.x() + dyAlong;
+                    double c = clamped(reach - std::fabs(dx * p.along.y() - dyAcross));
+                    c *= clamped(t + 0.5);
+                    c *= clamped(p.length - t + 0.5);
+                    blend(x, c);
+                }
+                continue;
+            }
             // Each piece over its own stretch of the row, the most of them
             // kept for each pixel.
-            QVarLengthArray<double, 512> covers(right - left + 1);
+            covers.resize(right - left + 1);
             std::fill(covers.begin(), covers.end(), 0.0);
             for (int k = 0; k <= last; ++k) {
                 const Piece &p = pieces[k];
@@ -302,13 +370,8 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
                     cover = std::max(cover, clamped(c));
                 }
             }
-            for (int x = left; x <= right; ++x) {
-                const uint a = uint(covers[x - left] * 255 + 0.5);
-                if (a == 0)
-                    continue;
-                QRgb &pixel = line[x];
-                pixel = a == 255 ? colour : over(colour, pixel, a);
-            }
+            for (int x = left; x <= right; ++x)
+                blend(x, covers[x - left]);
         }
     }
 }
@@ -393,7 +456,12 @@ std::optional<double> CurveGraph::mirrorAxis(QCPPainter *painter,
     const QCPGraphDataContainer &mine = *data(), &theirs = *other->data();
     if (mine.size() != theirs.size())
         return std::nullopt;
-    for (auto a = mine.constBegin(), b = theirs.constBegin(); a != mine.constEnd(); ++a, ++b) {
+    // Only the points that either draws: those in the key axis' range and one
+    // either side, as QCPGraph takes them (the drawn spectrum's 100 s of
+    // signal for the plot's 20).
+    const QCPRange range = keyAxis()->range();
+    const auto from = mine.findBegin(range.lower), to = mine.findEnd(range.upper);
+    for (auto a = from, b = theirs.constBegin() + (from - mine.constBegin()); a != to; ++a, ++b) {
         if (a->key != b->key || a->value != -b->value)
             return std::nullopt;
     }
