@@ -9,6 +9,7 @@
 
 namespace {
 
+constexpr double Pi = 3.141592653589793;
 constexpr double TwoPi = 6.283185307179586;
 // Samples this close to the highest count as equally high: the packet's
 // envelope peaks at 1 at t = 0 and again one period away.
@@ -115,6 +116,28 @@ double Envelope::ofHarmonicsAt(const QVector<double> &frequencies,
     for (int k = 0; k < std::min(frequencies.size(), amplitudes.size()); ++k)
         sum += std::polar(amplitudes.at(k), frequencies.at(k) * TwoPi * t);
     return std::fabs(scale) * std::abs(sum);
+}
+
+QVector<double> Envelope::ofPacket(int count, double step, const QVector<double> &times)
+{
+    QVector<double> magnitudes(times.size());
+    std::transform(times.begin(), times.end(), magnitudes.begin(),
+                   [count, step](double t) { return ofPacketAt(count, step, t); });
+    return magnitudes;
+}
+
+double Envelope::ofPacketAt(int count, double step, double t)
+{
+    // The sum repeats (up to its sign) every 1 / step: near each peak the
+    // sines are taken of the small remainder, where they are exact.
+    const double turns = step * t;
+    const double x = Pi * (turns - std::round(turns));
+    const double below = std::sin(x);
+    if (count <= 0)
+        return 0.0;
+    if (below == 0.0)
+        return 1.0;
+    return std::fabs(std::sin(count * x) / (count * below));
 }
 
 double Envelope::commonSpacing(const QVector<double> &frequencies,

@@ -45,6 +45,12 @@ public:
     static double ofHarmonicsAt(const QVector<double> &frequencies,
                                 const QVector<double> &amplitudes, double scale, double t);
 
+    // The same for count harmonics of one amplitude, step apart, scaled by
+    // 1 / count (the wave packet): |sin(count pi step t) / (count sin(pi
+    // step t))|, two sines a time instead of a turn of every harmonic.
+    static QVector<double> ofPacket(int count, double step, const QVector<double> &times);
+    static double ofPacketAt(int count, double step, double t);
+
     // The greatest common divisor of the distances between the harmonics
     // whose amplitude is above 0, on a 0.1 Hz grid, in Hz; 0 when they all
     // lie at one frequency (the envelope is constant then). The envelope

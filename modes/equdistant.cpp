@@ -193,14 +193,13 @@ void Equdistant::redraw()
 Submode::EnvelopeShape Equdistant::envelopeShape() const
 {
     EnvelopeShape shape;
-    const double scale = 1.0 / spectrumKeys.size();
-    shape.magnitudes = Envelope::ofHarmonics(spectrumKeys, spectrumValues, scale, timeSamples);
-    shape.exact = [this, scale](double t) {
-        return Envelope::ofHarmonicsAt(spectrumKeys, spectrumValues, scale, t);
-    };
+    // The lines are all of height 1, one step apart.
+    const int count = spectrumKeys.size();
+    const double step = stepBox->value();
+    shape.magnitudes = Envelope::ofPacket(count, step, timeSamples);
+    shape.exact = [count, step](double t) { return Envelope::ofPacketAt(count, step, t); };
     // Each line stands for a band one step wide: the packet is a rectangle
     // N steps wide, sampled.
-    const double step = stepBox->value();
     shape.spectrumWidth = spectrumKeys.size() * step;
     shape.spectrumFrom = spectrumKeys.first() - 0.5 * step;
     shape.spectrumTo = spectrumKeys.last() + 0.5 * step;

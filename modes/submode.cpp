@@ -10,7 +10,9 @@
 #include <QSpinBox>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -158,14 +160,16 @@ void Submode::drawEnvelope() const
     }
 
     // Rounding aside, |b| is never below |Re b|; the curves must not cross.
+    // (Plain pointers: the drawn spectrum's signal has 4097 samples.)
     QVector<double> magnitudes = shape.magnitudes;
+    double *const magnitude = magnitudes.data();
+    const double *const sample = signalSamples.constData();
     for (int j = 0; j < count; ++j)
-        magnitudes[j] = std::max(magnitudes.at(j), std::fabs(signalSamples.at(j)));
+        magnitude[j] = std::max(magnitude[j], std::fabs(sample[j]));
     const int first = qBound(0, shape.firstShown, count);
     const QVector<double> keys = timeSamples.mid(first);
     QVector<double> upper = magnitudes.mid(first), lower(upper.size());
-    for (int j = 0; j < upper.size(); ++j)
-        lower[j] = -upper.at(j);
+    std::transform(upper.cbegin(), upper.cend(), lower.begin(), std::negate<double>());
     const QPen pen(QBrush(QColor(150, 0, 0)), 2, Qt::DashLine, Qt::FlatCap, Qt::BevelJoin);
     QVector<CurveGraph *> halves;
     for (const auto &[values, name] :
@@ -190,10 +194,13 @@ void Submode::drawEnvelope() const
     mark(spectrumPlot, SpectrumMarker, SpectrumLabel, shape.spectrumFrom, shape.spectrumTo,
          shape.spectrumLevel, Envelope::frequencyText(shape.spectrumWidth));
     QVector<double> times, shown;
+    times.reserve(count);
+    shown.reserve(count);
+    const double *const time = timeSamples.constData();
     for (int j = 0; j < count; ++j) {
-        if (std::fabs(timeSamples.at(j)) <= Window + 1e-9) {
-            times << timeSamples.at(j);
-            shown << magnitudes.at(j);
+        if (std::fabs(time[j]) <= Window + 1e-9) {
+            times.append(time[j]);
+            shown.append(magnitude[j]);
         }
     }
     const Envelope::Span span = Envelope::levelSpan(times, shown, shape.exact);
