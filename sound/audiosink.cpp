@@ -24,8 +24,12 @@
 namespace {
 
 // What the server is given ahead, and so about how late a change is heard;
-// the thread tops it up every RequestMilliseconds.
+// the thread tops it up every RequestMilliseconds. Each time the server runs
+// dry (the machine too busy to feed it in time, or the server itself late)
+// the buffer doubles, up to the largest, and the next streams keep it: one
+// click is heard on such a machine, not one every few seconds.
 constexpr int BufferMilliseconds = 60;
+constexpr int LargestBufferMilliseconds = 240;
 constexpr int RequestMilliseconds = 10;
 // The longest the thread sleeps between looks at its orders, and how often
 // it asks the server how far it has played.
@@ -92,6 +96,8 @@ struct AudioSink::Stream
     std::atomic<qint64> playedAt{0}; // steady clock
     std::atomic<qint64> movedAt{0};  // when the position last moved on
     std::atomic<bool> done{false};
+    std::atomic<int> buffer{BufferMilliseconds}; // what the server is given ahead
+    std::atomic<int> dropouts{0};                // since the window last looked
 
     // The window's own.
     const qint64 openedAt = now();
@@ -214,17 +220,39 @@ private:
             return fail();
         pa_stream_set_state_callback(stream, &Player::streamChanged, this);
         pa_stream_set_write_callback(stream, &Player::writeRequested, this);
-        pa_buffer_attr buffer;
-        buffer.maxlength = uint32_t(-1);
-        buffer.tlength = uint32_t(pa_usec_to_bytes(BufferMilliseconds * 1000, &format));
-        buffer.prebuf = uint32_t(-1);
-        buffer.minreq = uint32_t(pa_usec_to_bytes(RequestMilliseconds * 1000, &format));
-        buffer.fragsize = uint32_t(-1);
+        pa_stream_set_underflow_callback(stream, &Player::ranDry, this);
+        const pa_buffer_attr buffer = bufferOf(shared->buffer);
         // No device named: the server's default output now, which follows a
         // projector or a headset plugged in since the last press.
         if (pa_stream_connect_playback(stream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr,
                                        nullptr) < 0)
             fail();
+    }
+
+    static pa_buffer_attr bufferOf(int milliseconds)
+    {
+        const pa_sample_spec format{PA_SAMPLE_S16LE, SampleRate, 1};
+        pa_buffer_attr buffer;
+        buffer.maxlength = uint32_t(-1);
+        buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(milliseconds) * 1000, &format));
+        buffer.prebuf = uint32_t(-1);
+        buffer.minreq = uint32_t(pa_usec_to_bytes(RequestMilliseconds * 1000, &format));
+        buffer.fragsize = uint32_t(-1);
+        return buffer;
+    }
+
+    static void ranDry(pa_stream *stream, void *self)
+    {
+        Stream &shared = *static_cast<Player *>(self)->shared;
+        ++shared.dropouts;
+        const int larger = std::min(2 * shared.buffer, LargestBufferMilliseconds);
+        if (larger == shared.buffer)
+            return;
+        shared.buffer = larger;
+        const pa_buffer_attr buffer = bufferOf(larger);
+        if (pa_operation *const resized =
+                pa_stream_set_buffer_attr(stream, &buffer, nullptr, nullptr))
+            pa_operation_unref(resized);
     }
 
     static void streamChanged(pa_stream *stream, void *self)
@@ -294,6 +322,7 @@ private:
         if (stream) {
             pa_stream_set_state_callback(stream, nullptr, nullptr);
             pa_stream_set_write_callback(stream, nullptr, nullptr);
+            pa_stream_set_underflow_callback(stream, nullptr, nullptr);
             pa_stream_disconnect(stream);
             pa_stream_unref(stream);
         }
@@ -359,6 +388,8 @@ bool AudioSink::threadsLeftRunning()
 std::shared_ptr<AudioSink::Stream> AudioSink::open(const Baseband &signal, bool probe)
 {
     auto stream = std::make_shared<Stream>();
+    // As large as the last streams ended with.
+    stream->buffer = std::max<int>(stream->buffer, buffer);
     try {
         std::thread([stream, signal, probe] { Player(stream, signal, probe).run(); }).detach();
     } catch (const std::system_error &) {
@@ -455,6 +486,10 @@ void AudioSink::watch()
             current.reset();
             emit failed();
         }
+    }
+    for (const auto &stream : streams) {
+        dropoutCount += stream->dropouts.exchange(0);
+        buffer = std::max<int>(buffer, stream->buffer);
     }
     // A thread that was let go and has ended is forgotten.
     streams.erase(

@@ -41,6 +41,9 @@ public:
     void stop();
     // How much has been heard since start(): 0 until the first sound.
     qint64 playedMicroseconds() const;
+    // How often the server has run dry since the sink was made, as of a
+    // moment ago.
+    int dropouts() const { return dropoutCount; }
 
     // For the tests and the benchmark: a device that takes the samples in
     // real time and plays them nowhere, or appends them to recording. Set
@@ -77,6 +80,8 @@ private:
     const bool isNull = nullDevice;
     QByteArray *const nullRecording = nullRecordingTarget;
     bool available = false;
+    int buffer = 0; // the largest a stream has grown its buffer to, in milliseconds
+    int dropoutCount = 0;
 
     // The stream playing, those fading out, and a look at the server.
     std::shared_ptr<Stream> current;

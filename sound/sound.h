@@ -35,6 +35,8 @@ public:
     void stop();
     // The plot's time now sounding.
     double soundingTime() const;
+    // How often the sound server has run dry: each is a short break heard.
+    int dropouts() const { return sink.dropouts(); }
 
 signals:
     // Playback ended without being asked to: the server failed, went away or
