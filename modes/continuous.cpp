@@ -92,7 +92,7 @@ void Continuous::setParameter(int index, double value)
 
 void Continuous::redraw()
 {
-    if (!ready)
+    if (!ready || echoing)
         return;
 
     const double f0 = centreBox->value();

@@ -109,15 +109,6 @@ QVector<double> Envelope::ofHarmonics(const QVector<double> &frequencies,
     return magnitudes;
 }
 
-double Envelope::ofHarmonicsAt(const QVector<double> &frequencies,
-                               const QVector<double> &amplitudes, double scale, double t)
-{
-    std::complex<double> sum;
-    for (int k = 0; k < std::min(frequencies.size(), amplitudes.size()); ++k)
-        sum += std::polar(amplitudes.at(k), frequencies.at(k) * TwoPi * t);
-    return std::fabs(scale) * std::abs(sum);
-}
-
 QVector<double> Envelope::ofPacket(int count, double step, const QVector<double> &times)
 {
     QVector<double> magnitudes(times.size());

@@ -42,8 +42,6 @@ public:
     static QVector<double> ofHarmonics(const QVector<double> &frequencies,
                                        const QVector<double> &amplitudes, double scale,
                                        const QVector<double> &times);
-    static double ofHarmonicsAt(const QVector<double> &frequencies,
-                                const QVector<double> &amplitudes, double scale, double t);
 
     // The same for count harmonics of one amplitude, step apart, scaled by
     // 1 / count (the wave packet): |sin(count pi step t) / (count sin(pi

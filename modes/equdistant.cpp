@@ -126,7 +126,7 @@ void Equdistant::setParameter(int index, double value)
 
 void Equdistant::redraw()
 {
-    if (!ready)
+    if (!ready || echoing)
         return;
 
     spectrumKeys.resize(countBox->value());

@@ -128,7 +128,7 @@ void Nonequdistant::setParameter(int index, double value)
 
 void Nonequdistant::redraw()
 {
-    if (!ready)
+    if (!ready || echoing)
         return;
 
     const int n = spectrumKeys.size();

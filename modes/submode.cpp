@@ -7,6 +7,7 @@
 #include "textitem.h"
 
 #include <QDoubleSpinBox>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <qcustomplot.h>
 
@@ -120,14 +121,18 @@ Baseband Submode::baseband() const
 
 void Submode::setControl(QDoubleSpinBox *box, double value)
 {
-    if (box->value() != value)
+    if (box->value() != value) {
+        const QScopedValueRollback<bool> echo(echoing, true);
         box->setValue(value);
+    }
 }
 
 void Submode::setControl(QSpinBox *box, int value)
 {
-    if (box->value() != value)
+    if (box->value() != value) {
+        const QScopedValueRollback<bool> echo(echoing, true);
         box->setValue(value);
+    }
 }
 
 void Submode::replot(QCustomPlot *plot)

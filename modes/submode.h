@@ -55,13 +55,14 @@ protected:
     // Puts a value into one of the page's controls. A control that already
     // holds it is left alone: rewriting it would reformat the text under the
     // lecturer's cursor while a number is being typed ("1" turning into
-    // "1.00" before the ".5" arrives).
-    static void setControl(QDoubleSpinBox *box, double value);
-    static void setControl(QSpinBox *box, int value);
+    // "1.00" before the ".5" arrives). The box echoes the value back through
+    // the window into setParameter(), which judges it again; the graphs are
+    // not rebuilt in the echo, since its caller redraws once it is done.
+    void setControl(QDoubleSpinBox *box, double value);
+    void setControl(QSpinBox *box, int value);
     // Asks for the plot to be rendered once control is back in the event loop.
-    // One user action can rebuild the graphs several times (a drag move sets
-    // two parameters, and each box echoes its value back through the window);
-    // the graphs are rebuilt at once every time, but the plot is drawn once.
+    // One user action can rebuild the graphs more than once (a drag move sets
+    // two parameters); the plot is drawn once.
     static void replot(QCustomPlot *plot);
     // A new graph on the plot's default axes, drawn by the program's own
     // curve rasteriser (CurveGraph); the plot owns it.
@@ -96,6 +97,8 @@ protected:
 
     const int kind;
     bool ready = false;
+    // Inside setControl(): redraw() leaves the graphs to its caller.
+    bool echoing = false;
     QCustomPlot *const spectrumPlot;
     QCustomPlot *const signalPlot;
     QVector<double> spectrumKeys;
