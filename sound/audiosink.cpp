@@ -166,6 +166,8 @@ public:
     }
 
 private:
+    static constexpr pa_sample_spec Format{PA_SAMPLE_S16LE, SampleRate, 1};
+
     // The window's orders; false once it lets the stream go.
     bool takeOrders()
     {
@@ -214,8 +216,7 @@ private:
 
     void openStream()
     {
-        const pa_sample_spec format{PA_SAMPLE_S16LE, SampleRate, 1};
-        stream = pa_stream_new(context, "Звук", &format, nullptr);
+        stream = pa_stream_new(context, "Звук", &Format, nullptr);
         if (!stream)
             return fail();
         pa_stream_set_state_callback(stream, &Player::streamChanged, this);
@@ -231,12 +232,11 @@ private:
 
     static pa_buffer_attr bufferOf(int milliseconds)
     {
-        const pa_sample_spec format{PA_SAMPLE_S16LE, SampleRate, 1};
         pa_buffer_attr buffer;
         buffer.maxlength = uint32_t(-1);
-        buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(milliseconds) * 1000, &format));
+        buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(milliseconds) * 1000, &Format));
         buffer.prebuf = uint32_t(-1);
-        buffer.minreq = uint32_t(pa_usec_to_bytes(RequestMilliseconds * 1000, &format));
+        buffer.minreq = uint32_t(pa_usec_to_bytes(RequestMilliseconds * 1000, &Format));
         buffer.fragsize = uint32_t(-1);
         return buffer;
     }
