@@ -187,8 +187,10 @@ void Submode::drawEnvelope() const
         graph->sendToBack();
         halves << graph;
     }
-    // One half drawn as the other's mirror image, in one pass.
+    // One half drawn as the other's mirror image, in one pass, its dashes
+    // cut and rasterised while the spectrum renders.
     CurveGraph::pairAsMirrors(halves.at(0), halves.at(1));
+    halves.at(0)->prepareDashes();
 
     if (shape.periodic) {
         removeItems(spectrumPlot, {SpectrumMarker, SpectrumLabel});

@@ -3,12 +3,16 @@
 
 #include <QLineF>
 #include <QPainter>
+#include <QThreadPool>
 #include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 namespace {
 
@@ -200,25 +204,117 @@ bool nearby(const QTransform &map, const QPointF *points, int count)
     return true;
 }
 
-// Draws the dashes (runs of points in logical pixels, each ending at the next
-// of ends), half wide, straight into the target's image; with mirror, also
-// their mirror image about that device row. A pixel is covered
-// by a piece of a dash as far as its centre lies within half a pixel more
-// than half the width of the piece's centre line (so the ink across the line
-// is the width's), flat at the dash's two ends and round at its turns; the
-// most of the dash's pieces counts, so pieces meeting at a turn leave no
+// The dashes of a run of points: every dash's points, one after the other,
+// and where each ends.
+struct Dashes
+{
+    QVector<QPointF> points;
+    QVector<int> ends;
+};
+
+// A pen's dashes along the curve, in logical pixels.
+struct DashStyle
+{
+    double width = 0;
+    QVector<qreal> pattern;
+    double offset = 0;
+
+    explicit DashStyle(const QPen &pen) : width(pen.widthF()), offset(pen.dashOffset() * width)
+    {
+        pattern = pen.dashPattern();
+        for (qreal &length : pattern)
+            length *= width;
+        if (pattern.size() < 2 || pattern.size() % 2)
+            pattern = {4 * width, 2 * width};
+    }
+
+    bool operator==(const DashStyle &other) const
+    {
+        return width == other.width && pattern == other.pattern && offset == other.offset;
+    }
+};
+
+// Blends the rasteriser's coverage straight into the rows of an image.
+struct Blender
+{
+    uchar *bits;
+    qsizetype stride;
+    QRgb colour;
+    QRgb *line = nullptr;
+
+    void row(int y) { line = reinterpret_cast<QRgb *>(bits + y * stride); }
+    void pixel(int x, uint a)
+    {
+        QRgb &at = line[x];
+        at = a == 255 ? colour : over(colour, at, a);
+    }
+};
+
+// The coverage of the pixels that the rasteriser blends, in the order it
+// blends them, to be blended later, clipped then.
+struct Coverage
+{
+    struct Run
+    {
+        int y, x, count, from;
+    };
+    QVector<Run> runs;
+    QVector<uchar> alpha;
+};
+
+struct Recorder
+{
+    Coverage &coverage;
+    int y = 0;
+
+    void row(int at) { y = at; }
+    void pixel(int x, uint a)
+    {
+        if (!coverage.runs.isEmpty()) {
+            Coverage::Run &last = coverage.runs.last();
+            if (last.y == y && last.x + last.count == x) {
+                ++last.count;
+                coverage.alpha.append(uchar(a));
+                return;
+            }
+        }
+        coverage.runs.append({y, x, 1, int(coverage.alpha.size())});
+        coverage.alpha.append(uchar(a));
+    }
+};
+
+void blend(const RasterTarget &target, const Coverage &coverage)
+{
+    const QRect &clip = target.clip;
+    Blender blender{target.image->bits(), target.image->bytesPerLine(), target.colour};
+    const uchar *const alpha = coverage.alpha.constData();
+    for (const Coverage::Run &run : coverage.runs) {
+        if (run.y < clip.top() || run.y > clip.bottom())
+            continue;
+        blender.row(run.y);
+        const int to = std::min(run.x + run.count - 1, clip.right());
+        for (int x = std::max(run.x, clip.left()); x <= to; ++x)
+            blender.pixel(x, alpha[run.from + x - run.x]);
+    }
+}
+
+// Rasterises the dashes (in logical pixels, mapped to the device), half
+// wide, within clip; with mirror, also their mirror image about that device
+// row. Each pixel's coverage of 255 goes to the sink, row by row. A pixel is
+// covered by a piece of a dash as far as its centre lies within half a pixel
+// more than half the width of the piece's centre line (so the ink across the
+// line is the width's), flat at the dash's two ends and round at its turns;
+// the most of the dash's pieces counts, so pieces meeting at a turn leave no
 // seam. QPainter takes about a microsecond for each short line and more for
 // each join; this takes a fraction of that, which a curve of a thousand points
 // cut into some hundred dashes needs.
-void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
-                     const QVector<int> &ends, double half, std::optional<double> mirror)
+template <typename Sink>
+void rasteriseDashes(const Dashes &dashes, const QTransform &map, const QRect &clip, double half,
+                     std::optional<double> mirror, Sink &sink)
 {
-    const QTransform &map = target.map;
-    const QRect &clip = target.clip;
-    const QRgb colour = target.colour;
+    const QVector<QPointF> &points = dashes.points;
+    const QVector<int> &ends = dashes.ends;
     const double h = half * map.m11();
-    uchar *const bits = target.image->bits();
-    const auto stride = target.image->bytesPerLine();
 
     // A piece is covered within reach of its centre line: reach across it, and
     // along it half a pixel past a flat end, reach past a round one.
@@ -288,7 +384,6 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
         const int fromRow = std::max(clip.top(), ceiling(top - 0.5));
         const int toRow = std::min(clip.bottom(), floorOf(bottom - 0.5));
         for (int y = fromRow; y <= toRow; ++y) {
-            auto *const line = reinterpret_cast<QRgb *>(bits + y * stride);
             const double py = y + 0.5;
             // Where each piece may cover on this row: its outline crossed.
             spans.resize(pieces.size());
@@ -319,12 +414,11 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
             }
             if (left > right)
                 continue;
-            const auto blend = [&line, colour](int x, double cover) {
+            sink.row(y);
+            const auto blend = [&sink](int x, double cover) {
                 const uint a = uint(cover * 255 + 0.5);
-                if (a == 0)
-                    return;
-                QRgb &pixel = line[x];
-                pixel = a == 255 ? colour : over(colour, pixel, a);
+                if (a != 0)
+                    sink.pixel(x, a);
             };
             if (last == 0) {
                 // Most dashes are one straight piece: its cover straight into
@@ -376,11 +470,194 @@ void rasteriseDashes(const RasterTarget &target, const QVector<QPointF> &points,
     }
 }
 
+// A run of points (without breaks) cut into the style's dashes.
+Dashes cutIntoDashes(const QPointF *points, int count, const DashStyle &style)
+{
+    // The curve straightened where that moves it by less than DashTolerance,
+    // and how far along the curve as given each point kept lies: the dashes
+    // are measured out along the curve as given, or each straightened stretch
+    // would shift the later dashes a little more away from where QPainter
+    // puts them.
+    QVarLengthArray<QPointF, 1024> at;
+    QVarLengthArray<double, 1024> arc;
+    double along = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            along += lengthOf(points[i] - points[i - 1]);
+        if (!at.isEmpty() && same(points[i], at.last()))
+            continue;
+        if (at.size() >= 2 && i + 1 < count) {
+            // Drop the last kept point if it and every point since the one before it lie near
+            // the straight line to this one.
+            // A long straight stretch is kept in pieces of at most MergedPoints points.
+            const QPointF &anchor = at[at.size() - 2];
+            const QPointF d = points[i] - anchor;
+            const double length = lengthOf(d);
+            bool straight = length > 0.0;
+            int j = i - 1;
+            for (; j >= 0 && j >= i - MergedPoints && straight && !same(points[j], anchor); --j)
+                straight = std::fabs(d.x() * (points[j].y() - anchor.y()) -
+                                     d.y() * (points[j].x() - anchor.x())) < DashTolerance * length;
+            straight = straight && j >= i - MergedPoints;
+            if (straight) {
+                at.removeLast();
+                arc.removeLast();
+            }
+        }
+        at.append(points[i]);
+        arc.append(along);
+    }
+    Dashes dashes;
+    if (at.size() < 2)
+        return dashes;
+
+    const QVector<qreal> &pattern = style.pattern;
+    // Along the curve: the pattern's element now, and how much of it is left.
+    int element = 0;
+    double left = pattern.at(0);
+    for (double skip = style.offset; skip > 0;) {
+        const double take = std::min(skip, left);
+        skip -= take;
+        left -= take;
+        if (left <= 0) {
+            element = (element + 1) % pattern.size();
+            left = pattern.at(element);
+        }
+    }
+    QVarLengthArray<QPointF, 64> dash;
+    const auto endDash = [&] {
+        if (dash.size() >= 2) {
+            for (const QPointF &point : std::as_const(dash))
+                dashes.points << point;
+            dashes.ends << dashes.points.size();
+        }
+        dash.clear();
+    };
+    if (element % 2 == 0)
+        dash.append(at[0]);
+    for (int i = 0; i + 1 < at.size(); ++i) {
+        const QPointF from = at[i], to = at[i + 1];
+        const double length = arc[i + 1] - arc[i];
+        double done = 0;
+        while (length - done > left) {
+            done += left;
+            const QPointF p = from + (to - from) * (done / length);
+            if (element % 2 == 0) {
+                dash.append(p);
+                endDash();
+            } else {
+                dash.append(p);
+            }
+            element = (element + 1) % pattern.size();
+            left = pattern.at(element);
+        }
+        left -= length - done;
+        if (element % 2 == 0 && !dash.isEmpty() && !same(to, dash.last()))
+            dash.append(to);
+    }
+    endDash();
+    return dashes;
+}
+
+// Every run of the lines (broken where a point is not finite, as QCPGraph
+// breaks them) cut and rasterised as the render would, recorded; none where
+// the render would leave a run to QPainter.
+std::optional<Coverage> coverLines(const QVector<QPointF> &lines, const DashStyle &style,
+                                   const QTransform &map, const QRect &area,
+                                   std::optional<double> mirror)
+{
+    Coverage coverage;
+    Recorder recorder{coverage};
+    const int size = lines.size();
+    for (int i = 0, start = 0; i <= size; ++i) {
+        if (i < size && isFinite(lines.at(i)))
+            continue;
+        const Dashes dashes = cutIntoDashes(lines.constData() + start, i - start, style);
+        if (!dashes.ends.isEmpty()) {
+            if (!nearby(map, dashes.points.constData(), dashes.points.size()))
+                return std::nullopt;
+            rasteriseDashes(dashes, map, area, style.width / 2, mirror, recorder);
+        }
+        start = i + 1;
+    }
+    return coverage;
+}
+
+// One worker: the dashes of one render at a time, beside the GUI thread.
+struct AheadPool : QThreadPool
+{
+    AheadPool() { setMaxThreadCount(1); }
+};
+Q_GLOBAL_STATIC(AheadPool, aheadPool)
+
 } // namespace
 
+// The work handed to the worker: what it is done for, and what it gives.
+struct CurveGraph::Ahead
+{
+    enum State { Pending, Running, Done, Given };
+
+    Ahead(QVector<QPointF> lines, const QPen &pen, const QTransform &map, const QRect &area,
+          std::optional<double> mirror)
+        : lines(std::move(lines)), style(pen), map(map), area(area), mirror(mirror)
+    {}
+
+    void run()
+    {
+        int expected = Pending;
+        if (!state.compare_exchange_strong(expected, Running))
+            return;
+        coverage = coverLines(lines, style, map, area, mirror);
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            state = Done;
+        }
+        done.notify_all();
+    }
+
+    // Work not begun is given up: the worker leaves it.
+    void drop()
+    {
+        int expected = Pending;
+        state.compare_exchange_strong(expected, Given);
+    }
+
+    // Whether the worker has done it, waiting while it works on it; work it
+    // has not begun is given up, for the render to do itself.
+    bool take()
+    {
+        int expected = Pending;
+        if (state.compare_exchange_strong(expected, Given) || expected == Given)
+            return false;
+        std::unique_lock<std::mutex> lock(mutex);
+        done.wait(lock, [this] { return state == Done; });
+        return true;
+    }
+
+    const QVector<QPointF> lines;
+    const DashStyle style;
+    const QTransform map;
+    const QRect area;
+    const std::optional<double> mirror;
+    std::optional<Coverage> coverage;
+    std::atomic<int> state = Pending;
+    std::mutex mutex;
+    std::condition_variable done;
+};
+
 bool CurveGraph::plainStroking = false;
+int CurveGraph::preparedCount = 0;
+bool CurveGraph::preparingDashes = true;
 
 CurveGraph::CurveGraph(QCPAxis *keyAxis, QCPAxis *valueAxis) : QCPGraph(keyAxis, valueAxis) {}
+
+CurveGraph::~CurveGraph()
+{
+    // A submode's redraw replaces its graphs, often before the worker comes
+    // to their dashes.
+    if (ahead)
+        ahead->drop();
+}
 
 CurveGraph *CurveGraph::add(QCustomPlot *plot)
 {
@@ -402,6 +679,11 @@ void CurveGraph::drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines
     applyDefaultAntialiasingHint(painter);
     const std::optional<double> mirror =
         pen.style() == Qt::SolidLine ? std::nullopt : mirrorAxis(painter, lines);
+    if (pen.style() != Qt::SolidLine && drawPrepared(painter, lines, mirror)) {
+        if (mirror)
+            twin->drawnByTwin = true;
+        return;
+    }
     // A point that is not finite breaks the line, as in QCPGraph.
     int start = 0;
     const int size = lines.size();
@@ -439,6 +721,15 @@ void CurveGraph::pairAsMirrors(CurveGraph *one, CurveGraph *other)
 std::optional<double> CurveGraph::mirrorAxis(QCPPainter *painter,
                                              const QVector<QPointF> &lines) const
 {
+    // Drawn straight into the image, every point within reach.
+    const auto target = rasterTarget(painter);
+    if (!target || !nearby(target->map, lines.constData(), lines.size()))
+        return std::nullopt;
+    return mirrorRow(target->map);
+}
+
+std::optional<double> CurveGraph::mirrorRow(const QTransform &map) const
+{
     const CurveGraph *const other = twin.data();
     if (!other || !other->realVisibility() || other->layer() != layer() || selected() ||
         other->selected() || other->keyAxis() != keyAxis() || other->valueAxis() != valueAxis() ||
@@ -465,11 +756,64 @@ std::optional<double> CurveGraph::mirrorAxis(QCPPainter *painter,
         if (a->key != b->key || a->value != -b->value)
             return std::nullopt;
     }
-    // Drawn straight into the image, every point within reach.
+    return map.map(QPointF(0, valueAxis()->coordToPixel(0))).y();
+}
+
+void CurveGraph::prepareDashes()
+{
+    // The first of the pair on the layer draws both.
+    CurveGraph *graph = this;
+    if (CurveGraph *const other = twin.data(); other && other->layer() == layer()) {
+        const QList<QCPLayerable *> children = layer()->children();
+        if (children.indexOf(other) < children.indexOf(this))
+            graph = other;
+    }
+    if (graph->ahead)
+        graph->ahead->drop();
+    graph->ahead.reset();
+    const QPen pen = graph->pen();
+    QCustomPlot *const plot = graph->parentPlot();
+    if (!preparingDashes || plainStroking || strokedInOnePiece(pen) ||
+        pen.style() == Qt::SolidLine || !plot || !graph->keyAxis() || !graph->valueAxis() ||
+        graph->lineStyle() != lsLine || graph->selected() || graph->dataCount() == 0 ||
+        aheadPool.isDestroyed())
+        return;
+    // The lines as QCPGraph::draw() takes them for an unselected graph.
+    QVector<QPointF> lines;
+    graph->getLines(&lines, QCPDataRange(0, graph->dataCount()).adjusted(-1, 1));
+    if (lines.size() < 2)
+        return;
+    // An antialiasing QCPPainter shifts everything by half a logical pixel.
+    const double ratio = plot->bufferDevicePixelRatio();
+    const QTransform map =
+        QTransform::fromTranslate(0.5, 0.5) * QTransform::fromScale(ratio, ratio);
+    // Within a little more than where the render clips them.
+    const QRect area =
+        map.mapRect(QRectF(graph->clipRect())).toAlignedRect().adjusted(-2, -2, 2, 2);
+    const std::optional<double> mirror =
+        nearby(map, lines.constData(), lines.size()) ? graph->mirrorRow(map) : std::nullopt;
+    const auto job = std::make_shared<Ahead>(std::move(lines), pen, map, area, mirror);
+    graph->ahead = job;
+    aheadPool()->start([job] { job->run(); });
+}
+
+bool CurveGraph::drawPrepared(QCPPainter *painter, const QVector<QPointF> &lines,
+                              std::optional<double> mirror) const
+{
+    if (!ahead || !preparingDashes)
+        return false;
     const auto target = rasterTarget(painter);
-    if (!target || !nearby(target->map, lines.constData(), lines.size()))
-        return std::nullopt;
-    return target->map.map(QPointF(0, valueAxis()->coordToPixel(0))).y();
+    const Ahead &job = *ahead;
+    if (!target || job.mirror != mirror || job.map != target->map ||
+        !job.area.contains(target->clip) || !(job.style == DashStyle(painter->pen())) ||
+        job.lines.size() != lines.size() ||
+        !std::equal(lines.cbegin(), lines.cend(), job.lines.cbegin(), same))
+        return false;
+    ++preparedCount;
+    if (!ahead->take() || !job.coverage)
+        return false;
+    blend(*target, *job.coverage);
+    return true;
 }
 
 void CurveGraph::drawPiecewise(QCPPainter *painter, const QPointF *points, int count) const
@@ -495,107 +839,21 @@ void CurveGraph::drawPiecewise(QCPPainter *painter, const QPointF *points, int c
 bool CurveGraph::drawDashed(QCPPainter *painter, const QPointF *points, int count,
                             std::optional<double> mirror) const
 {
-    // The curve straightened where that moves it by less than DashTolerance,
-    // and how far along the curve as given each point kept lies: the dashes
-    // are measured out along the curve as given, or each straightened stretch
-    // would shift the later dashes a little more away from where QPainter
-    // puts them.
-    QVarLengthArray<QPointF, 1024> at;
-    QVarLengthArray<double, 1024> arc;
-    double along = 0;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            along += lengthOf(points[i] - points[i - 1]);
-        if (!at.isEmpty() && same(points[i], at.last()))
-            continue;
-        if (at.size() >= 2 && i + 1 < count) {
-            // Drop the last kept point if it and every point since the one before it lie near
-            // the straight line to this one.
-            // A long straight stretch is kept in pieces of at most MergedPoints points.
-            const QPointF &anchor = at[at.size() - 2];
-            const QPointF d = points[i] - anchor;
-            const double length = lengthOf(d);
-            bool straight = length > 0.0;
-            int j = i - 1;
-            for (; j >= 0 && j >= i - MergedPoints && straight && !same(points[j], anchor); --j)
-                straight = std::fabs(d.x() * (points[j].y() - anchor.y()) -
-                                     d.y() * (points[j].x() - anchor.x())) < DashTolerance * length;
-            straight = straight && j >= i - MergedPoints;
-            if (straight) {
-                at.removeLast();
-                arc.removeLast();
-            }
-        }
-        at.append(points[i]);
-        arc.append(along);
-    }
-    if (at.size() < 2)
-        return true;
-
     const QPen pen = painter->pen();
-    const double width = pen.widthF();
-    QVector<qreal> pattern = pen.dashPattern();
-    for (qreal &length : pattern)
-        length *= width;
-    if (pattern.size() < 2 || pattern.size() % 2)
-        pattern = {4 * width, 2 * width};
-    // Along the curve: the pattern's element now, and how much of it is left.
-    int element = 0;
-    double left = pattern.at(0);
-    for (double skip = pen.dashOffset() * width; skip > 0;) {
-        const double take = std::min(skip, left);
-        skip -= take;
-        left -= take;
-        if (left <= 0) {
-            element = (element + 1) % pattern.size();
-            left = pattern.at(element);
-        }
-    }
-    // Every dash's points, one after the other, and where each ends.
-    QVector<QPointF> dashes;
-    QVector<int> ends;
-    QVarLengthArray<QPointF, 64> dash;
-    const auto endDash = [&] {
-        if (dash.size() >= 2) {
-            for (const QPointF &point : std::as_const(dash))
-                dashes << point;
-            ends << dashes.size();
-        }
-        dash.clear();
-    };
-    if (element % 2 == 0)
-        dash.append(at[0]);
-    for (int i = 0; i + 1 < at.size(); ++i) {
-        const QPointF from = at[i], to = at[i + 1];
-        const double length = arc[i + 1] - arc[i];
-        double done = 0;
-        while (length - done > left) {
-            done += left;
-            const QPointF p = from + (to - from) * (done / length);
-            if (element % 2 == 0) {
-                dash.append(p);
-                endDash();
-            } else {
-                dash.append(p);
-            }
-            element = (element + 1) % pattern.size();
-            left = pattern.at(element);
-        }
-        left -= length - done;
-        if (element % 2 == 0 && !dash.isEmpty() && !same(to, dash.last()))
-            dash.append(to);
-    }
-    endDash();
+    const Dashes dashes = cutIntoDashes(points, count, DashStyle(pen));
+    if (dashes.ends.isEmpty())
+        return true;
     if (const auto target = rasterTarget(painter);
-        target && nearby(target->map, dashes.constData(), dashes.size())) {
-        rasteriseDashes(*target, dashes, ends, width / 2, mirror);
+        target && nearby(target->map, dashes.points.constData(), dashes.points.size())) {
+        Blender blender{target->image->bits(), target->image->bytesPerLine(), target->colour};
+        rasteriseDashes(dashes, target->map, target->clip, pen.widthF() / 2, mirror, blender);
         return true;
     }
     Lines segments;
     Joins joins;
-    for (int d = 0, from = 0; d < ends.size(); from = ends.at(d++))
-        appendPieces(dashes.constData() + from, ends.at(d) - from, width / 2, false, segments,
-                     joins);
+    for (int d = 0, from = 0; d < dashes.ends.size(); from = dashes.ends.at(d++))
+        appendPieces(dashes.points.constData() + from, dashes.ends.at(d) - from, pen.widthF() / 2,
+                     false, segments, joins);
     drawPieces(painter, pen, segments, joins);
     return false;
 }

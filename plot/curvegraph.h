@@ -3,6 +3,7 @@
 #define CURVEGRAPH_H
 
 #include <QPointer>
+#include <memory>
 #include <optional>
 #include <qcustomplot.h>
 
@@ -26,6 +27,7 @@ class CurveGraph : public QCPGraph
 
 public:
     CurveGraph(QCPAxis *keyAxis, QCPAxis *valueAxis);
+    ~CurveGraph() override;
 
     // A graph of this kind added to the plot's default axes, named as
     // QCustomPlot::addGraph() names its graphs.
@@ -47,14 +49,34 @@ public:
     // render.
     static void pairAsMirrors(CurveGraph *one, CurveGraph *other);
 
+    // Cuts and rasterises the dashes of this graph and its mirror twin, as
+    // they stand, on a worker thread, so that the next render, which would
+    // otherwise do it, blends them in. Called once the data and pens are
+    // set; the render takes the work only where it draws the very same
+    // points with the same pen, and does it itself if the worker has not
+    // begun.
+    void prepareDashes();
+    // Renders that found the dashes prepared for what they draw, since the
+    // program began, whether the worker or the render itself did them.
+    static int preparedRenders() { return preparedCount; }
+    // Whether dashes are prepared ahead at all: for comparing the renders.
+    static void setPreparingDashes(bool preparing) { preparingDashes = preparing; }
+
 protected:
     void draw(QCPPainter *painter) override;
     void drawLinePlot(QCPPainter *painter, const QVector<QPointF> &lines) const override;
 
 private:
+    struct Ahead;
+
     // The device row (value 0) about which the twin is this graph's mirror
     // image, where it can be drawn so with lines in this render.
     std::optional<double> mirrorAxis(QCPPainter *painter, const QVector<QPointF> &lines) const;
+    // The same, for the mapping to the device, as far as the graphs tell.
+    std::optional<double> mirrorRow(const QTransform &map) const;
+    // Blends the dashes prepared ahead for these lines, where there are.
+    bool drawPrepared(QCPPainter *painter, const QVector<QPointF> &lines,
+                      std::optional<double> mirror) const;
 
     void drawPiecewise(QCPPainter *painter, const QPointF *points, int count) const;
     // The same cut into the pen's dashes, with flat ends.
@@ -64,7 +86,10 @@ private:
                     std::optional<double> mirror) const;
 
     static bool plainStroking;
+    static int preparedCount;
+    static bool preparingDashes;
     QPointer<CurveGraph> twin;
+    std::shared_ptr<Ahead> ahead;
     // Drawn by the twin in the render under way.
     bool drawnByTwin = false;
 };

@@ -104,6 +104,7 @@ private slots:
         const int expected = event != "menu";
         perform(before + "; settle");
         renders[0] = renders[1] = 0;
+        const int prepared = CurveGraph::preparedRenders();
         perform(event);
         // Nothing is drawn while the event is handled, each plot once after, and from its
         // static image as a render of every layer would draw it.
@@ -111,6 +112,11 @@ private slots:
         settle();
         QCOMPARE(renders[0], expected);
         QCOMPARE(renders[1], expected);
+        // The envelope's dashes, prepared while the event was handled, are those it draws.
+        bool enveloped = false;
+        for (int i = 0; i < signal->graphCount(); ++i)
+            enveloped |= signal->graph(i)->name() == "envelope";
+        QCOMPARE(CurveGraph::preparedRenders() - prepared, int(enveloped));
         const QString differs = expected ? differsFromFullRender() : QString();
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
     }
