@@ -4,6 +4,7 @@
 #include "baseband.h"
 #include "curvegraph.h"
 #include "envelope.h"
+#include "markeritem.h"
 #include "textitem.h"
 
 #include <QDoubleSpinBox>
@@ -75,7 +76,7 @@ QCPItemText *text(QCustomPlot *plot, const QString &name, const QString &content
 void mark(QCustomPlot *plot, const QString &markerName, const QString &labelName, double from,
           double to, double level, const QString &value)
 {
-    QCPItemLine *const marker = item<QCPItemLine>(plot, markerName);
+    QCPItemLine *const marker = item<QCPItemLine, MarkerItem>(plot, markerName);
     marker->setPen(QPen(Qt::black, 2));
     marker->setHead(QCPLineEnding(QCPLineEnding::esSpikeArrow, 12, 12));
     marker->setTail(QCPLineEnding(QCPLineEnding::esSpikeArrow, 12, 12));

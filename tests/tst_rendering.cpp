@@ -3,6 +3,7 @@
 // the graphs on the way, and from the plot's static image exactly as a render of every layer;
 // the piecewise curves look like QPainter stroking them in one piece.
 #include "curvegraph.h"
+#include "markeritem.h"
 #include "testsupport.h"
 #include "textitem.h"
 
@@ -214,6 +215,59 @@ private slots:
         QCOMPARE(corners[1][0], corners[0][0]);
         QCOMPARE(corners[1][1], corners[0][1]);
         QVERIFY(shown[1] == shown[0]);
+    }
+
+    // The width markers are filled as one outline; they must cover what QCustomPlot strokes,
+    // either way round, with heads that meet, at any height within a pixel.
+    void markersDrawnAsQCustomPlotDrawsThem_data()
+    {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<double>("level");
+        QTest::newRow("rightwards") << 100.0 << 420.0 << 60.0;
+        QTest::newRow("leftwards") << 455.3 << 80.6 << 40.5;
+        QTest::newRow("heads meet") << 300.0 << 318.0 << 70.25;
+    }
+    void markersDrawnAsQCustomPlotDrawsThem()
+    {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(double, level);
+        QImage shown[2];
+        for (const bool ours : {false, true}) {
+            QCustomPlot plot;
+            plot.resize(600, 120);
+            QCPItemLine *const item = ours ? new MarkerItem(&plot) : new QCPItemLine(&plot);
+            item->setPen(QPen(Qt::black, 2));
+            item->setHead(QCPLineEnding(QCPLineEnding::esSpikeArrow, 12, 12));
+            item->setTail(QCPLineEnding(QCPLineEnding::esSpikeArrow, 12, 12));
+            for (QCPItemPosition *const end : {item->start, item->end})
+                end->setType(QCPItemPosition::ptAbsolute);
+            item->start->setCoords(from, level);
+            item->end->setCoords(to, level);
+            plot.xAxis->setVisible(false);
+            plot.yAxis->setVisible(false);
+            plot.xAxis->grid()->setVisible(false);
+            plot.yAxis->grid()->setVisible(false);
+            shown[ours] = plot.toPixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        }
+        // Ink: how dark each pixel is; a pixel is off where the two differ by more than a
+        // quarter of black.
+        double ink[2] = {};
+        int off = 0;
+        for (int y = 0; y < shown[0].height(); ++y) {
+            for (int x = 0; x < shown[0].width(); ++x) {
+                const int a = 255 - qGray(shown[0].pixel(x, y)),
+                          b = 255 - qGray(shown[1].pixel(x, y));
+                ink[0] += a;
+                ink[1] += b;
+                off += std::abs(a - b) > 64;
+            }
+        }
+        QVERIFY2(
+            ink[0] > 255 * 2 * std::fabs(to - from) && off <= 4 &&
+                std::fabs(ink[1] / ink[0] - 1) < 0.01,
+            qPrintable(QString::asprintf("ink %.0f / %.0f, %d pixels off", ink[1], ink[0], off)));
     }
 
 private:
