@@ -201,16 +201,12 @@ void Submode::drawEnvelope() const
     }
     mark(spectrumPlot, SpectrumMarker, SpectrumLabel, shape.spectrumFrom, shape.spectrumTo,
          shape.spectrumLevel, Envelope::frequencyText(shape.spectrumWidth));
-    QVector<double> times, shown;
-    times.reserve(count);
-    shown.reserve(count);
-    const double *const time = timeSamples.constData();
-    for (int j = 0; j < count; ++j) {
-        if (std::fabs(time[j]) <= Window + 1e-9) {
-            times.append(time[j]);
-            shown.append(magnitude[j]);
-        }
-    }
+    // The time samples rise: those within the window are one stretch.
+    const auto begin = std::lower_bound(timeSamples.cbegin(), timeSamples.cend(), -Window - 1e-9);
+    const auto end = std::upper_bound(begin, timeSamples.cend(), Window + 1e-9);
+    const int from = int(begin - timeSamples.cbegin()), shownCount = int(end - begin);
+    const QVector<double> times = timeSamples.mid(from, shownCount);
+    const QVector<double> shown = magnitudes.mid(from, shownCount);
     const Envelope::Span span = Envelope::levelSpan(times, shown, shape.exact);
     if (span.closed())
         mark(signalPlot, SignalMarker, SignalLabel, span.from, span.to, Envelope::Level * span.peak,
