@@ -334,13 +334,20 @@ Rects PlotBuffer::drawnRegion()
                                  text->bottomRight->pixelPosition());
                 region << device(box.normalized().adjusted(-3, -3, 3, 3) & reach);
             } else if (const auto *const line = qobject_cast<QCPItemLine *>(child)) {
-                // The arrow heads reach their width either side.
-                const double ends = std::max(line->head().width(), line->tail().width()) +
-                                    std::max(line->head().length(), line->tail().length());
-                const double margin = ends + line->pen().widthF() + 2;
-                const QRectF box(line->start->pixelPosition(), line->end->pixelPosition());
-                region << device(box.normalized().adjusted(-margin, -margin, margin, margin) &
-                                 reach);
+                // The arrow heads reach their width either side, and the
+                // pen's miters past the corners.
+                const QPen pen = line->pen();
+                const double stroke = pen.widthF() * (1 + pen.miterLimit()) + 2;
+                const double across =
+                    std::max(line->head().width(), line->tail().width()) / 2 + stroke;
+                const QPointF from = line->start->pixelPosition(), to = line->end->pixelPosition();
+                // A level line's heads lie along it; any other may point anywhere.
+                const double along = from.y() == to.y() ? stroke
+                                                        : across + std::max(line->head().length(),
+                                                                            line->tail().length());
+                const double up = from.y() == to.y() ? across : along;
+                const QRectF box(from, to);
+                region << device(box.normalized().adjusted(-along, -up, along, up) & reach);
             } else {
                 // Anything else may draw anywhere.
                 drawnArea = qint64(image.width()) * image.height();

@@ -270,6 +270,27 @@ private slots:
             qPrintable(QString::asprintf("ink %.0f / %.0f, %d pixels off", ink[1], ink[0], off)));
     }
 
+    // Where a marker was, the static image is put back: moved by a few pixels, nothing of
+    // it is left, heads and miters included.
+    void movedMarkerLeavesNothingBehind()
+    {
+        perform("discrete; settle");
+        auto *const marker = new MarkerItem(spectrum);
+        marker->setLayer(QStringLiteral("legend"));
+        marker->setPen(QPen(Qt::black, 2));
+        marker->setHead(QCPLineEnding(QCPLineEnding::esSpikeArrow, 12, 12));
+        marker->setTail(QCPLineEnding(QCPLineEnding::esSpikeArrow, 12, 12));
+        const QRect rect = spectrum->axisRect()->rect();
+        for (const QPoint &by : {QPoint(0, 0), QPoint(15, 0), QPoint(0, 12)}) {
+            for (QCPItemPosition *const end : {marker->start, marker->end})
+                end->setType(QCPItemPosition::ptAbsolute);
+            marker->start->setCoords(rect.left() + 400.3 + by.x(), rect.top() + 60.5 + by.y());
+            marker->end->setCoords(rect.left() + 700.3 + by.x(), rect.top() + 60.5 + by.y());
+            spectrum->replot(QCustomPlot::rpQueuedReplot);
+            QCOMPARE(differsFromFullRender(), QString());
+        }
+    }
+
 private:
     int renders[2] = {}; // of the spectrum and the signal plot
 };
